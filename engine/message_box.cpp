@@ -1,0 +1,3 @@
+#include "engine/message_box.h"
+
+MessageBoxFunction g_engineMessageBox = MessageBoxA;
