@@ -41,6 +41,9 @@ struct PackageExtractor {
   // The decrypted body (file size - 8 bytes) or null; the caller frees it with
   // FreePackageBuffer. payloadLength is written only when a buffer is returned.
   uint8_t* DecryptPackage(const char* password, const char* packagePath, uint32_t& payloadLength);
+  // The same, also telling the body length (written with payloadLength).
+  uint8_t* DecryptPackage(const char* password, const char* packagePath, uint32_t& payloadLength,
+                          uint32_t& bodyLength);
   // 0 when the table held entries and all were processed; 1 when nothing could be read.
   int ExtractPackage(std::string packageName, std::string installDir);
 };
