@@ -7,6 +7,7 @@
 
 enum class PackageFault {
   kNone,
+  kUnreadable,           // cannot be opened, or its size is not 8 + a multiple of 16
   kPayloadBeyondBody,    // payloadLength larger than the decrypted body
   kTableDoesNotFit,      // recordCount <= 0, or the records overrun payloadLength
   kNameUnterminated,     // no NUL within a record's 260 name bytes

@@ -11,6 +11,8 @@
 #include <map>
 #include <string>
 
+struct PackageCheck;
+
 // Every package is encrypted under the key derived from this password.
 extern const char kPackagePassword[];
 
@@ -46,6 +48,9 @@ struct PackageExtractor {
                           uint32_t& bodyLength);
   // 0 when the table held entries and all were processed; 1 when nothing could be read.
   int ExtractPackage(std::string packageName, std::string installDir);
+  // The same for a package given by its own path; why, when given, tells a refusal's cause.
+  int ExtractPackageFile(const std::string& packagePath, const std::string& installDir,
+                         PackageCheck* why = nullptr);
 };
 
 void FreePackageBuffer(uint8_t* buffer);

@@ -129,6 +129,8 @@ const char* DescribePackageFault(PackageFault fault) {
   switch (fault) {
     case PackageFault::kNone:
       return "sound";
+    case PackageFault::kUnreadable:
+      return "cannot be read, or its size is not 8 plus a multiple of 16";
     case PackageFault::kPayloadBeyondBody:
       return "declared payload length exceeds the decrypted body";
     case PackageFault::kTableDoesNotFit:
@@ -144,15 +146,25 @@ const char* DescribePackageFault(PackageFault fault) {
 }
 
 int PackageExtractor::ExtractPackage(std::string packageName, std::string installDir) {
-  std::string packagePath = JoinPath(installDir, packageName);
+  return ExtractPackageFile(JoinPath(installDir, packageName), installDir);
+}
+
+int PackageExtractor::ExtractPackageFile(const std::string& packagePath,
+                                         const std::string& installDir, PackageCheck* why) {
   uint32_t payloadLength = 0;
   uint32_t bodyLength = 0;
   std::unique_ptr<uint8_t, BufferDeleter> payload(
       DecryptPackage(kPackagePassword, packagePath.c_str(), payloadLength, bodyLength));
 
   // A hostile or damaged table is refused before the first byte is written.
-  if (CheckPackagePayload(payload.get(), payloadLength, bodyLength).fault != PackageFault::kNone)
-    return 1;
+  PackageCheck check;
+  if (!payload) {
+    check.fault = PackageFault::kUnreadable;
+  } else {
+    check = CheckPackagePayload(payload.get(), payloadLength, bodyLength);
+  }
+  if (why) *why = check;
+  if (check.fault != PackageFault::kNone) return 1;
   PackageTable table;
   ParsePackageTable(payloadLength, payload.get(), table);
   if (table.empty()) return 1;

@@ -222,7 +222,7 @@ TEST(ExtractPackage, HostilePackagesWriteNothing) {
     std::vector<uint8_t> payload;
     uint32_t declaredLength;  // 0: the payload's own length
     PackageFault fault;
-    std::string name;
+    std::string name = "";
   };
   std::vector<Case> cases;
   // Installed into scratch/inst/, so a climb of one level still lands in scratch/.
@@ -234,8 +234,7 @@ TEST(ExtractPackage, HostilePackagesWriteNothing) {
                            "t\\sub\\.."}) {
     size_t abs = name.find("/ABS");
     if (abs != std::string::npos) name.replace(abs, 4, outside);
-    cases.push_back({"path", with(name), 0, PackageFault::kPathLeavesInstallDir});
-    cases.back().name = name;
+    cases.push_back({"path", with(name), 0, PackageFault::kPathLeavesInstallDir, name});
   }
   std::vector<uint8_t> p = with("t\\evil.txt");
   uint32_t second = 4 + 268 + 260;  // offset field of the second record
