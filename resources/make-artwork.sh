@@ -148,6 +148,18 @@ sparkle() { echo "push graphic-context fill rgba(255,255,255,0.9) translate $1,$
 mvg+=$(sparkle 150 40)$(sparkle 300 30)$(sparkle 80 150)$(sparkle 372 96)$(sparkle 190 22)$(sparkle 268 190)
 convert "$TMP/scene.png" -draw "$mvg" "$TMP/scene.png"
 
+# Bunting across the top, between the lettering and the window buttons.
+bunting=$(awk -v cols="#E8332A #2E8BE8 #3DBB4A #FF8A1E #F04E98 #8A4FE0" 'BEGIN {
+  split(cols, c, " "); x0 = 146; x1 = 372; n = 14; sag = 12
+  printf "fill none stroke #7A3B10 stroke-width 1 path \047M %d,7 Q %d,%d %d,7\047 stroke none ", x0, (x0 + x1) / 2, 7 + 2 * sag, x1
+  for (i = 0; i < n; i++) {
+    t0 = (i + 0.15) / n; t1 = (i + 0.85) / n; tm = (t0 + t1) / 2
+    ya = 7 + 2 * sag * t0 * (1 - t0) * 2; yb = 7 + 2 * sag * t1 * (1 - t1) * 2; ym = 7 + 2 * sag * tm * (1 - tm) * 2
+    printf "fill %s polygon %.1f,%.1f %.1f,%.1f %.1f,%.1f ", c[i % 6 + 1], x0 + t0 * (x1 - x0), ya, x0 + t1 * (x1 - x0), yb, x0 + tm * (x1 - x0), ym + 13
+  }
+}')
+convert "$TMP/scene.png" -draw "$bunting" "$TMP/scene.png"
+
 # Lacquered red tray under the install button, the status line and the progress bar.
 lattice=$(for y in 216 238 260; do for x in $(seq 16 22 440); do
   printf 'polygon %d,%d %d,%d %d,%d %d,%d ' "$x" $((y - 4)) $((x + 4)) "$y" "$x" $((y + 4)) $((x - 4)) "$y"; done; done)
@@ -322,15 +334,21 @@ frames browse.png "$TMP/b0.png" "$TMP/b1.png" "$TMP/b2.png" "$TMP/b3.png"
 
 # ---------------------------------------------------------------- icons
 icon_face() { # icon_face SIZE OUT
-  local s=$1 r=$(( $1 / 5 )) e=$(( $1 - 1 )) p=$(( $1 * 3 / 4 ))
+  local s=$1 r=$(( $1 / 5 )) e=$(( $1 - 1 )) m=$(( $1 / 16 ))
+  # The letter is drawn as two bars, so it stays crisp at 16 pixels.
+  local bar="rectangle $(( s * 3 / 16 )),$(( s * 3 / 16 )) $(( s * 13 / 16 - 1 )),$(( s * 6 / 16 - 1 ))"
+  local stem="rectangle $(( s * 13 / 32 )),$(( s * 3 / 16 )) $(( s * 19 / 32 - 1 )),$(( s * 13 / 16 - 1 ))"
+  local suit=()
+  [ "$s" -ge 32 ] && suit=(-fill '#FFE27A' -font "$FONT" -pointsize $(( s * 5 / 16 )) -gravity southeast
+                           -annotate +$(( s / 12 ))+$(( s / 24 )) '♠')
   convert -size "${s}x${s}" xc:none \
     \( -size "${s}x${s}" gradient:'#FF7A2A-#C8160C' \
        \( -size "${s}x${s}" xc:black -fill white -draw "roundrectangle 0,0 $e,$e $r,$r" -alpha off \) \
        -compose CopyOpacity -composite \) -compose over -composite \
     -fill none -stroke '#F2C14E' -strokewidth $(( s >= 32 ? 2 : 1 )) \
-    -draw "roundrectangle $(( s / 16 )),$(( s / 16 )) $(( e - s / 16 )),$(( e - s / 16 )) $r,$r" \
-    -stroke none -fill white -font "$FONT" -pointsize "$p" -gravity center -annotate +0+0 'T' \
-    -fill '#FFE27A' -pointsize $(( s * 5 / 16 )) -gravity southeast -annotate +$(( s / 10 ))+$(( s / 16 )) '♠' \
+    -draw "roundrectangle $m.5,$m.5 $(( e - m )).5,$(( e - m )).5 $r,$r" \
+    -stroke none -fill 'rgba(90,10,0,0.5)' -draw "translate $(( s / 24 + 1 )),$(( s / 24 + 1 )) $bar $stem" \
+    -fill white -draw "$bar $stem" "${suit[@]}" \
     "$2"
 }
 for s in 16 32 48; do icon_face "$s" "$TMP/icon-$s.png"; done

@@ -1,5 +1,8 @@
 // The resources as the program meets them: looked up in its own module by id.
 #include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
@@ -62,6 +65,35 @@ TEST(Skins, EachIdHoldsAPngOfItsSizeUnderSimplifiedChinese) {
     EXPECT_EQ(png.data[24], 8) << "bit depth";
     EXPECT_EQ(png.data[25], skin.colourType);
   }
+}
+
+// The image layer keeps 32 bits with alpha for RGBA pictures and 24 bits for RGB ones,
+// as the platform's decoder reports them; a picture it cannot decode shows nothing.
+TEST(Skins, DecoderSeesEachPictureWithTheIntendedPixelFormat) {
+  ULONG_PTR token = 0;
+  Gdiplus::GdiplusStartupInput input;
+  ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &input, nullptr), Gdiplus::Ok);
+  for (const Skin& skin : kSkins) {
+    SCOPED_TRACE(skin.id);
+    Blob png = Lock(FindResourceA(nullptr, MAKEINTRESOURCEA(skin.id), "PNG"));
+    ASSERT_NE(png.data, nullptr);
+    IStream* stream = SHCreateMemStream(png.data, png.size);
+    ASSERT_NE(stream, nullptr);
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    const Gdiplus::Status status = Gdiplus::DllExports::GdipCreateBitmapFromStream(stream, &bitmap);
+    stream->Release();
+    ASSERT_EQ(status, Gdiplus::Ok);
+    UINT width = 0, height = 0;
+    Gdiplus::PixelFormat format = 0;
+    Gdiplus::DllExports::GdipGetImageWidth(bitmap, &width);
+    Gdiplus::DllExports::GdipGetImageHeight(bitmap, &height);
+    Gdiplus::DllExports::GdipGetImagePixelFormat(bitmap, &format);
+    EXPECT_EQ(width, skin.width);
+    EXPECT_EQ(height, skin.height);
+    EXPECT_EQ(format, skin.colourType == 6 ? PixelFormat32bppARGB : PixelFormat24bppRGB);
+    Gdiplus::DllExports::GdipDisposeImage(bitmap);
+  }
+  Gdiplus::GdiplusShutdown(token);
 }
 
 TEST(Skins, GapsInTheIdsStayEmpty) {
