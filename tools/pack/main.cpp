@@ -4,6 +4,7 @@
 
 #include "tools/pack/commands.h"
 #include "tools/pack/native_names.h"
+#include "tools/pack/publish.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ const Command kCommands[] = {
     {"pack", RunPack, "pack a folder into an encrypted package"},
     {"list", RunList, "list a package's records and where they install"},
     {"unpack", RunUnpack, "unpack a package exactly as the installer does"},
+    {"publish", RunPublish, "write an update-server tree for a client folder"},
 };
 
 void PrintUsage(FILE* out) {
