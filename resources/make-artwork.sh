@@ -36,17 +36,6 @@ save_rgb() {
     "${PNG_OPTS[@]}" -define png:color-type=2 PNG24:"$2"
 }
 
-# Fixed-seed generator: lcg_list N SEED prints N lines of four numbers in [0,1).
-lcg_list() {
-  awk -v n="$1" -v s="$2" 'BEGIN {
-    for (i = 0; i < n; i++) {
-      line = ""
-      for (k = 0; k < 4; k++) { s = (s * 9301 + 49297) % 233280; line = line sprintf(" %.5f", s / 233280) }
-      print line
-    }
-  }'
-}
-
 # ---------------------------------------------------------------- the scene
 # Everything of the window face except the dark panel: sky, sunburst, lanterns,
 # a fan of playing cards, chips, confetti, the lacquered tray, the agreement ribbon,
@@ -92,7 +81,7 @@ card() { # card NAME RANK SUIT COLOUR
     -fill 'rgba(60,30,0,0.25)' -draw 'roundrectangle 2,3 53,75 6,6' \
     -fill white -stroke '#8A7A66' -strokewidth 1 -draw 'roundrectangle 0.5,0.5 51.5,72.5 6,6' \
     -stroke none -fill "$4" -font "$FONT" \
-    -pointsize 13 -annotate +5+15 "$2" -pointsize 11 -annotate +5+27 "$3" \
+    -pointsize 14 -annotate +5+16 "$2" -pointsize 13 -annotate +4+30 "$3" \
     -pointsize 34 -gravity center -annotate +0+2 "$3" \
     "$TMP/card-$1.png"
 }
@@ -101,10 +90,10 @@ card 2 K '♥' '#D21E1E'
 card 3 Q '♣' '#1E1E28'
 card 4 J '♦' '#D21E1E'
 fan=("$TMP/scene.png")
-angles=(-30 -10 10 30)
+angles=(-39 -13 13 39)
 for i in 0 1 2 3; do
   fan+=(\( "$TMP/card-$((i + 1)).png" -background none -virtual-pixel transparent
-        +distort SRT "27,110 1 ${angles[$i]} 227,158" \))
+        +distort SRT "27,118 1 ${angles[$i]} 227,166" \))
 done
 convert "${fan[@]}" -background none -flatten "$TMP/scene.png"
 
@@ -128,22 +117,19 @@ convert "$TMP/scene.png" \
   "$TMP/scene.png"
 
 # Confetti and sparkles over the sky; the tray below keeps its text area quiet.
-colours=('#E8332A' '#2E8BE8' '#3DBB4A' '#FF8A1E' '#F04E98' '#FFFFFF' '#8A4FE0' '#1FB5B0')
-lcg_list 70 20261211 > "$TMP/confetti.txt"
-mvg=""
-i=0
-while read -r a b c d; do
-  x=$(awk -v v="$a" 'BEGIN { printf "%d", 8 + v * 438 }')
-  y=$(awk -v v="$b" 'BEGIN { printf "%d", 8 + v * 190 }')
-  rot=$(awk -v v="$c" 'BEGIN { printf "%d", v * 180 }')
-  col=${colours[$((i % ${#colours[@]}))]}
-  if awk -v v="$d" 'BEGIN { exit !(v < 0.3) }'; then
-    mvg+="push graphic-context fill $col translate $x,$y circle 0,0 2,0 pop graphic-context "
-  else
-    mvg+="push graphic-context fill $col translate $x,$y rotate $rot rectangle -4,-1.5 4,1.5 pop graphic-context "
-  fi
-  i=$((i + 1))
-done < "$TMP/confetti.txt"
+# A fixed-seed generator places the pieces, so every run draws the same ones.
+mvg=$(awk -v n=70 -v seed=20261211 -v cols="#E8332A #2E8BE8 #3DBB4A #FF8A1E #F04E98 #FFFFFF #8A4FE0 #1FB5B0" '
+  function next01() { seed = (seed * 9301 + 49297) % 233280; return seed / 233280 }
+  BEGIN {
+    split(cols, c, " ")
+    for (i = 0; i < n; i++) {
+      x = int(8 + next01() * 438); y = int(8 + next01() * 190); rot = int(next01() * 180)
+      printf "push graphic-context fill %s translate %d,%d ", c[i % 8 + 1], x, y
+      if (next01() < 0.3) printf "circle 0,0 2,0 "
+      else printf "rotate %d rectangle -4,-1.5 4,1.5 ", rot
+      printf "pop graphic-context "
+    }
+  }')
 sparkle() { echo "push graphic-context fill rgba(255,255,255,0.9) translate $1,$2 polygon 0,-6 1.3,-1.3 6,0 1.3,1.3 0,6 -1.3,1.3 -6,0 -1.3,-1.3 pop graphic-context "; }
 mvg+=$(sparkle 150 40)$(sparkle 300 30)$(sparkle 80 150)$(sparkle 372 96)$(sparkle 190 22)$(sparkle 268 190)
 convert "$TMP/scene.png" -draw "$mvg" "$TMP/scene.png"
