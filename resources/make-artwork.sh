@@ -16,7 +16,7 @@ command -v convert >/dev/null || { echo "ImageMagick's convert is missing" >&2; 
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
 mkdir -p "$OUT"
-export MAGICK_THREAD_LIMIT=1  # threaded resampling may differ in the last bit
+export MAGICK_THREAD_LIMIT=1  # the same bytes whatever the number of cores
 
 # Only the chunks the decoder needs: a gAMA or sRGB chunk could make a decoder shift
 # colours, and a date would make every run differ.
