@@ -18,7 +18,6 @@ constexpr DWORD kRequestFlags =
     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
 static_assert(kRequestFlags == 0x84000100, "request flags");
 constexpr char kAcceptHeader[] = "Accept: */*\r\n\r\n";
-constexpr DWORD kOneMiB = 1048576;
 
 class InternetHandle {
  public:
@@ -65,16 +64,16 @@ bool LastResponseText(DWORD& error, char (&text)[999]) {
   return InternetGetLastResponseInfoA(&error, text, &length) && text[0] != '\0';
 }
 
-// Progress of one block. Past 1 MiB both counts are in KB so the product stays small.
-DWORD Percentage(DWORD received, DWORD contentLength) {
-  if (contentLength > kOneMiB) {
+}  // namespace
+
+DWORD DownloadPercentage(DWORD received, DWORD contentLength) {
+  // Past 1 MiB both counts are taken in KB, keeping the product within 32 bits.
+  if (contentLength > 1048576) {
     received /= 1024;
     contentLength /= 1024;
   }
   return received * 100 / contentLength;
 }
-
-}  // namespace
 
 int SetupInfo::DownloadFile(const char* destination, const char* address,
                             std::string& localPath) {
@@ -200,7 +199,7 @@ int SetupInfo::DownloadFile(const char* destination, const char* address,
     received += count;
     // Without an announced length there is no percentage to give.
     if (contentLength != 0) {
-      PostToWindow(*this, WM_INSTALL_PROGRESS, Percentage(received, contentLength));
+      PostToWindow(*this, WM_INSTALL_PROGRESS, DownloadPercentage(received, contentLength));
     }
   }
 

@@ -13,3 +13,7 @@ inline void PostToWindow(const SetupInfo& setup, UINT message, LPARAM value) {
 
 // The engine's error box: errorText (or the fallback when it is empty), caption "错误".
 void ShowEngineError(SetupInfo& setup);
+
+// Percentage of a download after received bytes of contentLength (not 0); unsigned
+// 32-bit, so a server that sends more than it announced gives more than 100.
+DWORD DownloadPercentage(DWORD received, DWORD contentLength);

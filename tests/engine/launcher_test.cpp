@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <regex>
+
+#include "engine/setup_info.h"
+#include "tests/engine/engine_test_support.h"
+
+namespace {
+
+TEST(LaunchProgramTest, FailuresExplainThemselves) {
+  std::string dir = ScratchDir("launcher");
+  ASSERT_TRUE(WriteFileBytes(dir + "notes.exe", "just some text, not a program\r\n"));
+  struct Case {
+    const char* name;
+    std::string commandLine;
+    std::string reason;
+  } cases[] = {
+      {"missing file", dir + "missing.exe", "找不到" + dir + "missing.exe文件."},
+      {"text file named like a program", dir + "notes.exe",
+       dir + "notes.exe文件不是有效运行程序."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetupInfo setup;
+    EXPECT_FALSE(setup.LaunchProgram(c.commandLine.c_str()));
+    std::string text = setup.errorText;
+    EXPECT_EQ(text.rfind(c.reason + " 错误号:", 0), 0u) << text;
+    EXPECT_TRUE(std::regex_match(text.substr(c.reason.size()), std::regex(" 错误号:-?[0-9]+")))
+        << text;
+  }
+}
+
+TEST(LaunchProgramTest, LongCommandLineIsCutToErrorText) {
+  SetupInfo setup;
+  std::string commandLine = ScratchDir("launcher") + std::string(240, 'm') + ".exe";
+  EXPECT_FALSE(setup.LaunchProgram(commandLine.c_str()));
+  EXPECT_LE(strlen(setup.errorText), 260u);
+  EXPECT_EQ(std::string(setup.errorText).rfind("找不到", 0), 0u);
+}
+
+TEST(LaunchProgramTest, SuccessStartsInCurrentDirAndKeepsErrorText) {
+  std::string dir = ScratchDir("launcher-ok");
+  ASSERT_TRUE(WriteFileBytes(dir + "client.exe", TestClientBytes()));
+  SetupInfo setup;
+  strcpy(setup.errorText, "earlier text");
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(sizeof previous, previous);
+  SetCurrentDirectoryA(dir.c_str());
+  bool started = setup.LaunchProgram((dir + "client.exe").c_str());
+  SetCurrentDirectoryA(previous);
+  EXPECT_TRUE(started);
+  EXPECT_STREQ(setup.errorText, "earlier text");
+  for (int i = 0; i < 200 && !FileExists(dir + "started.txt"); ++i) Sleep(50);
+  Sleep(100);
+  std::string startedIn = ReadFileBytes(dir + "started.txt");
+  EXPECT_EQ(startedIn + "\\", dir);
+}
+
+}  // namespace
