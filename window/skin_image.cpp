@@ -47,8 +47,8 @@ bool EnsureCodec() {
 // The image's own memory DC for one draw or pixel read.
 class ImageDC {
  public:
-  explicit ImageDC(const CImage& image) : dc_(CreateCompatibleDC(nullptr)) {
-    if (dc_) previous_ = SelectObject(dc_, image.GetBitmap());
+  explicit ImageDC(HBITMAP bitmap) : dc_(CreateCompatibleDC(nullptr)) {
+    if (dc_) previous_ = SelectObject(dc_, bitmap);
   }
   ~ImageDC() {
     if (!dc_) return;
@@ -72,6 +72,28 @@ struct GpBitmapHolder {
   }
 };
 
+// A top-down DIB section of the given depth.
+HBITMAP CreateTopDownDib(UINT width, UINT height, int bitsPerPixel, void** bits) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = static_cast<LONG>(width);
+  info.bmiHeader.biHeight = -static_cast<LONG>(height);
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = static_cast<WORD>(bitsPerPixel);
+  info.bmiHeader.biCompression = BI_RGB;
+  *bits = nullptr;
+  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+  if (dib && !*bits) {
+    DeleteObject(dib);
+    return nullptr;
+  }
+  return dib;
+}
+
+size_t DibStride(UINT width, int bitsPerPixel) {
+  return (static_cast<size_t>(width) * (bitsPerPixel / 8) + 3) & ~static_cast<size_t>(3);
+}
+
 }  // namespace
 
 CImage::CImage() {
@@ -91,7 +113,8 @@ CImage::~CImage() {
 
 void CImage::Destroy() {
   if (bitmap_) DeleteObject(bitmap_);
-  bitmap_ = nullptr;
+  if (keyedBitmap_) DeleteObject(keyedBitmap_);
+  bitmap_ = keyedBitmap_ = nullptr;
   width_ = height_ = bitsPerPixel_ = 0;
   hasAlpha_ = false;
   bits_ = nullptr;
@@ -118,17 +141,13 @@ HRESULT CImage::Load(IStream* stream) {
   const int bpp = alpha ? 32 : 24;
   const Gdiplus::PixelFormat lockFormat = alpha ? PixelFormat32bppARGB : PixelFormat24bppRGB;
 
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = static_cast<LONG>(width);
-  info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top-down, like the decoded rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = static_cast<WORD>(bpp);
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!dib || !bits) {
-    if (dib) DeleteObject(dib);
+  HBITMAP dib = CreateTopDownDib(width, height, bpp, &bits);
+  if (!dib) return E_FAIL;
+  void* keyedBits = nullptr;
+  HBITMAP keyed = alpha ? CreateTopDownDib(width, height, 24, &keyedBits) : nullptr;
+  if (alpha && !keyed) {
+    DeleteObject(dib);
     return E_FAIL;
   }
 
@@ -137,19 +156,25 @@ HRESULT CImage::Load(IStream* stream) {
   if (GdipBitmapLockBits(source.bitmap, &area, Gdiplus::ImageLockModeRead, lockFormat, &data) !=
       Gdiplus::Ok) {
     DeleteObject(dib);
+    if (keyed) DeleteObject(keyed);
     return E_FAIL;
   }
   // DIB rows are padded to 4 bytes; GDI+ rows have their own stride.
   const size_t rowBytes = static_cast<size_t>(width) * (bpp / 8);
-  const size_t dibStride = (rowBytes + 3) & ~static_cast<size_t>(3);
+  const size_t dibStride = DibStride(width, bpp);
+  const size_t keyedStride = DibStride(width, 24);
   for (UINT y = 0; y < height; ++y) {
     const BYTE* from = static_cast<const BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride;
     std::memcpy(static_cast<BYTE*>(bits) + y * dibStride, from, rowBytes);
+    if (!keyed) continue;
+    BYTE* to = static_cast<BYTE*>(keyedBits) + y * keyedStride;
+    for (UINT x = 0; x < width; ++x) std::memcpy(to + x * 3, from + x * 4, 3);
   }
   GdipBitmapUnlockBits(source.bitmap, &data);
   GdiFlush();
 
   bitmap_ = dib;
+  keyedBitmap_ = keyed;
   width_ = static_cast<int>(width);
   height_ = static_cast<int>(height);
   bitsPerPixel_ = bpp;
@@ -188,7 +213,7 @@ void LoadPngResource(HMODULE module, CImage& image, HRSRC resource) {
 BOOL SkinDraw(CImage& image, HDC target, int destWidth, int destHeight, int srcX, int srcWidth,
               int srcHeight) {
   if (image.IsNull()) return FALSE;
-  ImageDC source(image);
+  ImageDC source(image.GetKeyedBitmap());
   if (!static_cast<HDC>(source)) return FALSE;
   return TransparentBlt(target, 0, 0, destWidth, destHeight, source, srcX, 0, srcWidth, srcHeight,
                         kSkinKeyColor);
@@ -197,7 +222,7 @@ BOOL SkinDraw(CImage& image, HDC target, int destWidth, int destHeight, int srcX
 BOOL SkinDrawBlended(CImage& image, HDC target, int destWidth, int destHeight, int srcWidth,
                      int srcHeight) {
   if (image.IsNull()) return FALSE;
-  ImageDC source(image);
+  ImageDC source(image.GetBitmap());
   if (!static_cast<HDC>(source)) return FALSE;
   if (image.HasAlpha()) {
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};

@@ -23,6 +23,9 @@ class CImage {
   int GetBPP() const { return bitsPerPixel_; }
   bool HasAlpha() const { return hasAlpha_; }
   HBITMAP GetBitmap() const { return bitmap_; }
+  // The bitmap keyed draws read: for an image with alpha a 24-bit copy, because a
+  // key test on 32-bit pixels can trip over the alpha byte (Wine compares it).
+  HBITMAP GetKeyedBitmap() const { return keyedBitmap_ ? keyedBitmap_ : bitmap_; }
 
   // Decodes a PNG stream; E_FAIL leaves the image empty.
   HRESULT Load(IStream* stream);
@@ -30,6 +33,7 @@ class CImage {
 
  private:
   HBITMAP bitmap_ = nullptr;
+  HBITMAP keyedBitmap_ = nullptr;
   int width_ = 0;
   int height_ = 0;
   int bitsPerPixel_ = 0;

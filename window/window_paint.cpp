@@ -18,6 +18,20 @@ HFONT CreateSkinFont(int height, int width, int weight) {
                      "宋体");
 }
 
+// The composition surface: 24 bits, so the final key test sees plain RGB values (a
+// 32-bit surface carries the blend's alpha byte, which Wine's key test compares too).
+HBITMAP CreateSurfaceBitmap(int width, int height) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+
 void DrawAt(HDC dc, const char* text, RECT area, UINT flags) { DrawTextA(dc, text, -1, &area, flags); }
 
 }  // namespace
@@ -63,7 +77,7 @@ LRESULT fgWin32Dialog::OnPaint(HDC dc) {
   GdiObject<HFONT> titleFont(CreateSkinFont(26, 14, 700));
   GdiObject<HFONT> pathFont(CreateSkinFont(14, 7, 400));
   GdiObject<HFONT> headingFont(CreateSkinFont(16, 8, 700));
-  GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
+  GdiObject<HBITMAP> bitmap(CreateSurfaceBitmap(client.right, client.bottom));
   MemoryDC surface(dc);
   if (!surface.Get() || !bitmap.Get()) return 0;
   SelectObject(surface, bitmap);

@@ -1,0 +1,227 @@
+#include "tests/window/window_test_support.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/message_box.h"
+#include "window/installer_window.h"
+
+namespace {
+
+std::string RequestPath(const std::string& head) {
+  const size_t start = head.find(' ');
+  if (start == std::string::npos) return "";
+  const size_t end = head.find(' ', start + 1);
+  return head.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
+}
+
+void SendAll(SOCKET socket, const std::string& bytes) {
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    const int n = send(socket, bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
+    if (n <= 0) return;
+    sent += static_cast<size_t>(n);
+  }
+}
+
+}  // namespace
+
+bool SetupServer::Start(unsigned short port) {
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return false;
+  listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (listener_ == INVALID_SOCKET) return false;
+  BOOL reuse = TRUE;
+  setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof(reuse));
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+      listen(listener_, 16) != 0) {
+    closesocket(listener_);
+    listener_ = INVALID_SOCKET;
+    return false;
+  }
+  thread_ = std::thread([this] { AcceptLoop(); });
+  return true;
+}
+
+void SetupServer::Stop() {
+  if (listener_ == INVALID_SOCKET) return;
+  closesocket(listener_);  // ends accept()
+  listener_ = INVALID_SOCKET;
+  if (thread_.joinable()) thread_.join();
+  WSACleanup();
+}
+
+void SetupServer::Serve(const std::string& path, const std::string& body) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  bodies_[path] = body;
+}
+
+void SetupServer::AcceptLoop() {
+  for (;;) {
+    SOCKET client = accept(listener_, nullptr, nullptr);
+    if (client == INVALID_SOCKET) return;
+    Answer(client);
+    closesocket(client);
+  }
+}
+
+void SetupServer::Answer(SOCKET client) {
+  std::string head;
+  char buffer[2048];
+  while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
+    const int n = recv(client, buffer, sizeof(buffer), 0);
+    if (n <= 0) return;
+    head.append(buffer, static_cast<size_t>(n));
+  }
+  std::string body;
+  bool found;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    auto it = bodies_.find(RequestPath(head));
+    found = it != bodies_.end();
+    if (found) body = it->second;
+  }
+  if (!found) body = "not found";
+  std::string reply = std::string("HTTP/1.1 ") + (found ? "200 OK" : "404 Not Found") +
+                      "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
+                      "\r\nConnection: close\r\n\r\n" + body;
+  SendAll(client, reply);
+  shutdown(client, SD_SEND);
+}
+
+unsigned short PortOfUrl(const char* url) {
+  const char* host = std::strstr(url, "://");
+  host = host ? host + 3 : url;
+  const char* colon = std::strchr(host, ':');
+  const char* slash = std::strchr(host, '/');
+  if (!colon || (slash && colon > slash)) return 80;
+  return static_cast<unsigned short>(std::atoi(colon + 1));
+}
+
+Canvas::Canvas(int width, int height, COLORREF fill) : width_(width), height_(height) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bits_ = static_cast<const BYTE*>(bits);
+  dc_ = CreateCompatibleDC(nullptr);
+  previous_ = SelectObject(dc_, bitmap_);
+  HBRUSH brush = CreateSolidBrush(fill);
+  RECT all = {0, 0, width, height};
+  FillRect(dc_, &all, brush);
+  DeleteObject(brush);
+}
+
+Canvas::~Canvas() {
+  SelectObject(dc_, previous_);
+  DeleteDC(dc_);
+  DeleteObject(bitmap_);
+}
+
+COLORREF Canvas::At(int x, int y) const {
+  GdiFlush();
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
+  const BYTE* pixel = bits_ + (static_cast<size_t>(y) * width_ + x) * 4;
+  return RGB(pixel[2], pixel[1], pixel[0]);
+}
+
+int Canvas::Count(RECT area, const std::function<bool(COLORREF)>& match) const {
+  int count = 0;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x)
+      if (match(At(x, y))) ++count;
+  return count;
+}
+
+RECT Canvas::Extent(RECT area, const std::function<bool(COLORREF)>& match) const {
+  RECT extent = {area.right, area.bottom, area.left, area.top};
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x)
+      if (match(At(x, y))) {
+        if (x < extent.left) extent.left = x;
+        if (y < extent.top) extent.top = y;
+        if (x + 1 > extent.right) extent.right = x + 1;
+        if (y + 1 > extent.bottom) extent.bottom = y + 1;
+      }
+  if (extent.left >= extent.right) return RECT{0, 0, 0, 0};
+  return extent;
+}
+
+std::vector<BoxRecord>& Boxes() {
+  static std::vector<BoxRecord> boxes;
+  return boxes;
+}
+
+namespace {
+std::mutex gBoxMutex;
+
+int RecordBox(HWND owner, const char* text, const char* caption, UINT type) {
+  std::lock_guard<std::mutex> hold(gBoxMutex);
+  Boxes().push_back({owner, text ? text : "", caption ? caption : "", type});
+  return IDOK;
+}
+
+int WINAPI RecordEngineBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  return RecordBox(owner, text, caption, type);
+}
+
+void RecordFolderChoice(HWND, const char* title, char path[MAX_PATH]) {
+  ++FolderDialogCalls();
+  LastFolderTitle() = title;
+  std::snprintf(path, MAX_PATH, "%s", ChosenFolder().c_str());
+}
+
+void RecordAddress(const char* address) { OpenedAddresses().push_back(address); }
+}  // namespace
+
+void ClearBoxes() {
+  std::lock_guard<std::mutex> hold(gBoxMutex);
+  Boxes().clear();
+}
+
+std::string& ChosenFolder() {
+  static std::string folder;
+  return folder;
+}
+std::string& LastFolderTitle() {
+  static std::string title;
+  return title;
+}
+int& FolderDialogCalls() {
+  static int calls = 0;
+  return calls;
+}
+std::vector<std::string>& OpenedAddresses() {
+  static std::vector<std::string> addresses;
+  return addresses;
+}
+
+void InstallRecordingSeams() {
+  gWindowSeams.messageBox = RecordBox;
+  gWindowSeams.chooseFolder = RecordFolderChoice;
+  gWindowSeams.openAddress = RecordAddress;
+  g_engineMessageBox = RecordEngineBox;
+}
+
+bool PumpMessages() {
+  bool quit = false;
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      quit = true;
+      continue;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return quit;
+}
