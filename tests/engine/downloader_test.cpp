@@ -36,9 +36,11 @@ TEST(DownloadPercentageTest, BytesUpToOneMiBThenKilobytes) {
       {250, 100, 250},                   // more than announced
       {524288, 1048576, 50},             // byte formula at exactly 1 MiB
       {1048575, 1048576, 99},
+      {11263, 1048576, 1},               // 1126300 / 1048576; KB would give 0
       {524288, 1048577, 50},             // KB formula: 512 * 100 / 1024
       {524287, 1048577, 49},             // 511 * 100 / 1024
       {1023, 1048577, 0},                // below one KB counts as nothing
+      {11263, 1048577, 0},               // 10 * 100 / 1024; bytes would give 1
       {3000000, 1048576, 286},           // over-long body at the byte formula
       {50000000, 1000000, 705},          // the product wraps at 32 bits
   };
@@ -59,6 +61,9 @@ TEST_F(DownloadTest, WritesBodyAndReportsProgress) {
       {"empty", {"200 OK", "", Fault::kNone, 0}, "", "P0..100"},
       {"no length", {"200 OK", "no length here", Fault::kNoLength, 0}, "no length here", "P0..100"},
       {"404 page", {"404 Not Found", "<h1>gone</h1>", Fault::kNone, 0}, "<h1>gone</h1>",
+       "P0..100"},
+      // WinINet stops at the announced length; the surplus never reaches the file.
+      {"more than announced", {"200 OK", "0123456789", Fault::kShortLength, 4}, "0123",
        "P0..100"},
       {"binary", {"200 OK", std::string("\0\1\2\xff\r\n\x1a", 7), Fault::kNone, 0},
        std::string("\0\1\2\xff\r\n\x1a", 7), "P0..100"},
