@@ -54,6 +54,7 @@ int RunPack(const CommandArgs& args) {
   options.progress = [&bar](uint32_t percent) { bar.Show(percent); };
   PackResult result;
   bool ok = PackFolder(PathFromArg(folder), PathFromArg(output), options, result);
+  bar.Done();
   if (!ok) {
     std::fprintf(stderr, "tandrel-pack pack: %s\n", result.error.c_str());
     return kExitFailure;

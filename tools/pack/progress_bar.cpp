@@ -4,8 +4,11 @@
 
 ProgressBar::ProgressBar(const char* label, bool enabled) : label_(label), enabled_(enabled) {}
 
-ProgressBar::~ProgressBar() {
+ProgressBar::~ProgressBar() { Done(); }
+
+void ProgressBar::Done() {
   if (enabled_ && shown_ >= 0) std::fputc('\n', stderr);
+  shown_ = -1;
 }
 
 void ProgressBar::Show(uint32_t percent) {

@@ -8,6 +8,8 @@ class ProgressBar {
   ProgressBar(const char* label, bool enabled);
   ~ProgressBar();
   void Show(uint32_t percent);
+  // Ends the bar's line, so that the next message starts on its own.
+  void Done();
 
  private:
   const char* label_;

@@ -71,8 +71,9 @@ int RunUnpack(const CommandArgs& args) {
   PackageExtractor extractor;
   PackageCheck why;
   int rc = extractor.ExtractPackageFile(packagePath, installDir, &why);
+  bar.Done();
   if (rc != 0) {
-    std::fprintf(stderr, "\ntandrel-pack unpack: %s: nothing written: %s", package.c_str(),
+    std::fprintf(stderr, "tandrel-pack unpack: %s: nothing written: %s", package.c_str(),
                  DescribePackageFault(why.fault));
     if (why.record >= 0) std::fprintf(stderr, " (record %d)", why.record);
     std::fputc('\n', stderr);
