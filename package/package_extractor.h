@@ -46,7 +46,8 @@ struct PackageExtractor {
   // The same, also telling the body length (written with payloadLength).
   uint8_t* DecryptPackage(const char* password, const char* packagePath, uint32_t& payloadLength,
                           uint32_t& bodyLength);
-  // 0 when the table held entries and all were processed; 1 when nothing could be read.
+  // 0 when the table held entries and all were processed; 1 when nothing could be read,
+  // or when any record is damaged or would land outside installDir (nothing is written).
   int ExtractPackage(std::string packageName, std::string installDir);
   // The same for a package given by its own path; why, when given, tells a refusal's cause.
   int ExtractPackageFile(const std::string& packagePath, const std::string& installDir,
