@@ -61,6 +61,11 @@ expect_rc 1 "$tool" pack "$work/emoji" -o "$work/e.dat"
 grep -q 'GBK' "$work/err.txt" || fail "non-GBK name not explained"
 mkdir -p "$work/colon"; : > "$work/colon/a:b"
 expect_rc 1 "$tool" pack "$work/colon" -o "$work/k.dat"
+# Sparse: sizes alone decide, nothing is read.
+mkdir -p "$work/huge"; truncate -s 2G "$work/huge/a"; truncate -s 2G "$work/huge/b"
+expect_rc 1 "$tool" pack "$work/huge" -o "$work/h.dat"
+grep -q '32-bit' "$work/err.txt" || fail "oversized package not explained"
+[ ! -e "$work/h.dat" ] || fail "refused pack left a file behind"
 
 expect_rc 2 "$tool"
 expect_rc 2 "$tool" frobnicate
