@@ -129,31 +129,55 @@ void Aes128::SetDecryptKey(const uint8_t key[16]) {
   }
 }
 
+namespace {
+
+struct State {
+  uint32_t w[4];
+};
+
+inline State LoadState(const uint8_t* p, const uint32_t* k) {
+  return State{{Load(p) ^ k[0], Load(p + 4) ^ k[1], Load(p + 8) ^ k[2], Load(p + 12) ^ k[3]}};
+}
+
+inline State InvRound(const State& s, const uint32_t* k) {
+  const uint32_t* w = s.w;
+  return State{{kTd0[B0(w[0])] ^ kTd1[B1(w[3])] ^ kTd2[B2(w[2])] ^ kTd3[B3(w[1])] ^ k[0],
+                kTd0[B0(w[1])] ^ kTd1[B1(w[0])] ^ kTd2[B2(w[3])] ^ kTd3[B3(w[2])] ^ k[1],
+                kTd0[B0(w[2])] ^ kTd1[B1(w[1])] ^ kTd2[B2(w[0])] ^ kTd3[B3(w[3])] ^ k[2],
+                kTd0[B0(w[3])] ^ kTd1[B1(w[2])] ^ kTd2[B2(w[1])] ^ kTd3[B3(w[0])] ^ k[3]}};
+}
+
+inline uint32_t InvLastWord(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+  return uint32_t(kInvSbox[B0(a)]) << 24 | uint32_t(kInvSbox[B1(b)]) << 16 |
+         uint32_t(kInvSbox[B2(c)]) << 8 | kInvSbox[B3(d)];
+}
+
+inline void InvLastRound(const State& s, const uint32_t* k, uint8_t* out) {
+  const uint32_t* w = s.w;
+  Store(out, InvLastWord(w[0], w[3], w[2], w[1]) ^ k[0]);
+  Store(out + 4, InvLastWord(w[1], w[0], w[3], w[2]) ^ k[1]);
+  Store(out + 8, InvLastWord(w[2], w[1], w[0], w[3]) ^ k[2]);
+  Store(out + 12, InvLastWord(w[3], w[2], w[1], w[0]) ^ k[3]);
+}
+
+}  // namespace
+
 void Aes128::DecryptBlocks(uint8_t* data, size_t blockCount) const {
   const uint32_t* const rk = roundKeys_;
-  for (; blockCount > 0; --blockCount, data += 16) {
-    uint32_t s0 = Load(data) ^ rk[0], s1 = Load(data + 4) ^ rk[1];
-    uint32_t s2 = Load(data + 8) ^ rk[2], s3 = Load(data + 12) ^ rk[3];
+  // Two independent blocks per pass keep more table loads in flight.
+  for (; blockCount >= 2; blockCount -= 2, data += 32) {
+    State a = LoadState(data, rk), b = LoadState(data + 16, rk);
     for (int r = 1; r < 10; ++r) {
-      const uint32_t* k = rk + 4 * r;
-      uint32_t t0 = kTd0[B0(s0)] ^ kTd1[B1(s3)] ^ kTd2[B2(s2)] ^ kTd3[B3(s1)] ^ k[0];
-      uint32_t t1 = kTd0[B0(s1)] ^ kTd1[B1(s0)] ^ kTd2[B2(s3)] ^ kTd3[B3(s2)] ^ k[1];
-      uint32_t t2 = kTd0[B0(s2)] ^ kTd1[B1(s1)] ^ kTd2[B2(s0)] ^ kTd3[B3(s3)] ^ k[2];
-      uint32_t t3 = kTd0[B0(s3)] ^ kTd1[B1(s2)] ^ kTd2[B2(s1)] ^ kTd3[B3(s0)] ^ k[3];
-      s0 = t0;
-      s1 = t1;
-      s2 = t2;
-      s3 = t3;
+      a = InvRound(a, rk + 4 * r);
+      b = InvRound(b, rk + 4 * r);
     }
-    const uint32_t* k = rk + 40;
-    auto last = [](uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
-      return uint32_t(kInvSbox[B0(a)]) << 24 | uint32_t(kInvSbox[B1(b)]) << 16 |
-             uint32_t(kInvSbox[B2(c)]) << 8 | kInvSbox[B3(d)];
-    };
-    Store(data, last(s0, s3, s2, s1) ^ k[0]);
-    Store(data + 4, last(s1, s0, s3, s2) ^ k[1]);
-    Store(data + 8, last(s2, s1, s0, s3) ^ k[2]);
-    Store(data + 12, last(s3, s2, s1, s0) ^ k[3]);
+    InvLastRound(a, rk + 40, data);
+    InvLastRound(b, rk + 40, data + 16);
+  }
+  if (blockCount == 1) {
+    State a = LoadState(data, rk);
+    for (int r = 1; r < 10; ++r) a = InvRound(a, rk + 4 * r);
+    InvLastRound(a, rk + 40, data);
   }
 }
 
