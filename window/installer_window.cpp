@@ -114,11 +114,16 @@ LRESULT fgWin32Dialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       OnTimer(LOWORD(wParam));
       return 0;
-    case WM_INSTALL_PROGRESS:
+    case WM_INSTALL_PROGRESS: {
+      const bool changed = percent != static_cast<int>(lParam);
       percent = static_cast<int>(lParam);
       InvalidateRect(hWnd, &percentRect, TRUE);
       PostMessageA(hProgress, PBM_SETPOS, static_cast<WPARAM>(lParam), 0);
+      // A fast download keeps the queue full of posts, and WM_PAINT only comes when it
+      // is empty: paint a new value now, or the text would stand still beside the bar.
+      if (changed) UpdateWindow(hWnd);
       return 0;
+    }
     case WM_INSTALL_STATUS:
       OnInstallStatus(lParam);
       return 0;

@@ -136,5 +136,6 @@ void fgWin32Dialog::OnInstallStatus(LPARAM value) {
   status = static_cast<int>(value);
   statusText = kStatusText[value];
   InvalidateRect(hWnd, &statusRect, TRUE);
+  UpdateWindow(hWnd);  // not left waiting behind a queue full of progress posts
   if (status == STATUS_COMPLETE || status == STATUS_ERROR) PostQuitMessage(0);
 }
