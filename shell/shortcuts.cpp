@@ -100,23 +100,23 @@ bool ResolvePath(int csidl, const char* name, const char* suffix, char* out, siz
 }
 
 // The target's folder, drive letter upper-cased; empty when the target has no backslash.
-bool WorkingDirectoryOf(const char* target, char* out, size_t size) {
+// The caller makes sure the target is shorter than out.
+void WorkingDirectoryOf(const char* target, char* out) {
   out[0] = '\0';
   const char* slash = strrchr(target, '\\');
-  if (!slash) return true;
+  if (!slash) return;
   size_t len = static_cast<size_t>(slash - target);
-  if (len >= size) return false;
   memcpy(out, target, len);
   out[len] = '\0';
   unsigned char first = static_cast<unsigned char>(out[0]);
   if (first < 0x80 && isalpha(first)) out[0] = static_cast<char>(toupper(first));
-  return true;
 }
 
 bool SaveLink(const char* target, const char* linkPath) {
+  // A link cannot hold a longer target, and a cut-off one would point elsewhere.
+  if (strlen(target) >= MAX_PATH) return false;
   char workDir[MAX_PATH];
-  if (strlen(target) >= MAX_PATH || !WorkingDirectoryOf(target, workDir, sizeof workDir))
-    return false;
+  WorkingDirectoryOf(target, workDir);
   WCHAR widePath[MAX_PATH];
   if (!MultiByteToWideChar(CP_THREAD_ACP, MB_PRECOMPOSED, linkPath, -1, widePath, MAX_PATH))
     return false;
