@@ -155,6 +155,18 @@ TEST_F(Shortcuts, GroupFolderThenLinksInsideIt) {
   EXPECT_FALSE(Exists(group));
 }
 
+TEST_F(Shortcuts, AllUsersGroupIsRemovedFromTheAllUsersFolder) {
+  std::string common = SpecialFolder(CSIDL_COMMON_PROGRAMS);
+  ASSERT_FALSE(common.empty());
+  ASSERT_NE(Lower(common), Lower(desktop_));
+  std::string group = common + "\\" + name_;
+  ASSERT_TRUE(CreateDirectoryA(group.c_str(), nullptr));
+  WriteFileText(group + "\\game.lnk", "x");
+  DeleteShortcut(name_.c_str(), SHORTCUT_COMMON_PROGRAMS, true);
+  EXPECT_FALSE(Exists(group));
+  RemoveDirectoryTree(group.c_str());
+}
+
 TEST_F(Shortcuts, TargetWithoutBackslashGetsNoWorkingDirectory) {
   ASSERT_TRUE(CreateShortcut("client.exe", name_.c_str(), SHORTCUT_DESKTOP, false));
   LinkInfo info = ReadLink(desktop_ + "\\" + name_ + ".lnk");
