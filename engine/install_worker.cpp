@@ -40,6 +40,8 @@ void SetupInfo::StartInstallWorker(HWND window, const char* directory) {
   if (installDir[0] != '\0') CreateDirectoryTree(installDir);
   workerThread = reinterpret_cast<HANDLE>(
       _beginthreadex(nullptr, 0, InstallThreadEntry, this, 0, nullptr));
+  // Without a worker nothing would ever end the progress page.
+  if (workerThread == nullptr) Report(*this, "无法启动安装线程.");
 }
 
 void SetupInfo::InstallWorker() {

@@ -43,7 +43,14 @@ trap cleanup EXIT
 [ -x "$nativebin/tandrel-pack" ] || { echo "FAIL: no $nativebin/tandrel-pack (build the native tree)" >&2; exit 1; }
 [ -n "${DISPLAY:-}" ] || { echo "FAIL: no DISPLAY" >&2; exit 1; }
 rm -rf "$work"; mkdir -p "$work"
+touch "$work/started-at"
 cleanup
+# The engine keeps its downloads in fgl*.tmp files; the ones of this run go at the end.
+temp_dir=$(unix_of "$(win_env TEMP)")
+remove_downloads() {
+  [ -d "$temp_dir" ] && find "$temp_dir" -maxdepth 1 -name 'fgl*.tmp' -newer "$work/started-at" -delete
+}
+trap 'cleanup; remove_downloads' EXIT
 
 # 1. The client folder, its package and the update-server tree (texts in GBK).
 mkdir -p "$work/client/uninstall" "$work/client/data" "$work/www/update"

@@ -28,6 +28,24 @@ void PutU32(std::string& out, size_t at, uint32_t value) {
   for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
+// Downloads to temporary files are never removed by the engine; the ones this run made
+// go, and so do the scratch folders when every test passed (else they help the reader).
+void RemoveTestLeftovers(const FILETIME& started, bool passed) {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((std::string(temp) + "fgl*.tmp").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (CompareFileTime(&found.ftCreationTime, &started) >= 0) {
+        DeleteFileA((std::string(temp) + found.cFileName).c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  if (passed) RemoveDirectoryTree((std::string(temp) + "tandrel-engine-tests").c_str());
+}
+
 }  // namespace
 
 TestServer& Server() {
@@ -197,7 +215,10 @@ int main(int argc, char** argv) {
     fprintf(stderr, "cannot listen on the port of %s\n", kSetupConfigUrl);
     return 1;
   }
+  FILETIME started;
+  GetSystemTimeAsFileTime(&started);
   int result = RUN_ALL_TESTS();
   Server().Stop();
+  RemoveTestLeftovers(started, result == 0);
   return result;
 }
