@@ -53,12 +53,27 @@ int GetFreeDiskSpaceKB(const char* path) {
   return KiBFromFreeBytes(available.QuadPart);
 }
 
+// Code page 936 has double-byte characters whose second byte is 0x5C, the backslash, so
+// separators are looked for character by character.
+const char* LastSeparator(const char* s, bool slashToo) {
+  const char* last = nullptr;
+  for (const char* p = s; *p; p = CharNextA(p)) {
+    if (*p == '\\' || (slashToo && *p == '/')) last = p;
+  }
+  return last;
+}
+
+bool EndsWithSeparator(const char* s, bool slashToo) {
+  const char* last = LastSeparator(s, slashToo);
+  return last && last[1] == '\0';
+}
+
 bool PathEndsWith(const char* path, const char* name) {
   if (!path || !name) return false;
   size_t lp = strlen(path);
   size_t ln = strlen(name);
   if (lp <= ln) return false;
   size_t end = lp;
-  if (path[lp - 1] == '\\' || path[lp - 1] == '/') --end;
+  if (EndsWithSeparator(path, true)) --end;
   return memcmp(path + end - ln, name, ln) == 0;
 }

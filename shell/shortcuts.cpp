@@ -1,5 +1,6 @@
 #include "shell/shortcuts.h"
 #include "shell/path_helpers.h"
+#include "shell/path_helpers_internal.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -103,7 +104,7 @@ bool ResolvePath(int csidl, const char* name, const char* suffix, char* out, siz
 // The caller makes sure the target is shorter than out.
 void WorkingDirectoryOf(const char* target, char* out) {
   out[0] = '\0';
-  const char* slash = strrchr(target, '\\');
+  const char* slash = LastSeparator(target, false);
   if (!slash) return;
   size_t len = static_cast<size_t>(slash - target);
   memcpy(out, target, len);
@@ -160,8 +161,7 @@ void DeleteShortcut(const char* name, int location, bool isFolder) {
 
 void RemoveDirectoryTree(const char* path) {
   if (!path) return;
-  size_t len = strlen(path);
-  const char* sep = (len > 0 && path[len - 1] == '\\') ? "" : "\\";
+  const char* sep = EndsWithSeparator(path, false) ? "" : "\\";
   char pattern[MAX_PATH];
   int n = snprintf(pattern, sizeof pattern, "%s%s*", path, sep);
   if (n < 0 || static_cast<size_t>(n) >= sizeof pattern) return;

@@ -27,6 +27,9 @@ TEST(PathEndsWith, Cases) {
       {"D:\\Games\\client\\", "Client", false},  // case matters
       {"D:\\Client\\\\", "Client", false},       // only one trailing separator is ignored
       {"D:\\Client\\x", "Client", false},
+      // 誠 is 0xD5 0x5C in code page 936: its second byte is no separator.
+      {"D:\\Games\\誠", "誠", true},
+      {"D:\\Games\\誠\\", "誠", true},
       {"ab", "", true},
       {"", "", false},
       {nullptr, "Client", false},

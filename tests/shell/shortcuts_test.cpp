@@ -167,6 +167,16 @@ TEST_F(Shortcuts, AllUsersGroupIsRemovedFromTheAllUsersFolder) {
   RemoveDirectoryTree(group.c_str());
 }
 
+TEST_F(Shortcuts, DoubleByteNameEndingInBackslashByteKeepsItsFolder) {
+  ASSERT_EQ(GetACP(), 936u);
+  std::string target = tmp_ / "誠.exe";  // 誠 ends in the byte 0x5C
+  WriteFileText(target, "MZ");
+  ASSERT_TRUE(CreateShortcut(target.c_str(), name_.c_str(), SHORTCUT_DESKTOP, false));
+  LinkInfo info = ReadLink(desktop_ + "\\" + name_ + ".lnk");
+  ASSERT_TRUE(info.loaded);
+  EXPECT_EQ(info.workDir, WorkDirOf(tmp_.path() + "\\x"));
+}
+
 TEST_F(Shortcuts, TargetWithoutBackslashGetsNoWorkingDirectory) {
   ASSERT_TRUE(CreateShortcut("client.exe", name_.c_str(), SHORTCUT_DESKTOP, false));
   LinkInfo info = ReadLink(desktop_ + "\\" + name_ + ".lnk");
@@ -232,6 +242,18 @@ TEST(RemoveDirectoryTree, RemovesNestedTreeWithOrWithoutTrailingBackslash) {
     EXPECT_FALSE(Exists(root)) << "suffix '" << suffix << "'";
     EXPECT_TRUE(IsDirectory(tmp.path()));
   }
+}
+
+TEST(RemoveDirectoryTree, FolderNameEndingInBackslashByte) {
+  ASSERT_EQ(GetACP(), 936u);
+  TempDir tmp;
+  std::string root = tmp / "乗誠";  // the last byte of the name is 0x5C
+  ASSERT_TRUE(CreateDirectoryA(root.c_str(), nullptr));
+  CreateDirectoryA((root + "\\sub").c_str(), nullptr);
+  WriteFileText(root + "\\sub\\a.txt", "1");
+  WriteFileText(root + "\\b.txt", "2");
+  RemoveDirectoryTree(root.c_str());
+  EXPECT_FALSE(Exists(root));
 }
 
 TEST(RemoveDirectoryTree, LockedFileKeepsItsFolders) {
