@@ -66,7 +66,16 @@ printf '[setup]\r\ngamename=%s\r\nexefilename=%s\r\nProductTitle=%s\r\nsize=12\r
 printf '[list0]\r\naction=3\r\nsrcfile=%s\r\ndestfile=client.pkg\r\ncmd=DEC\r\n' "$base/update/client.pkg" \
   | gbk "$work/www/update/list.txt"
 
-# 2. Serve it and install.
+# 2. With nothing listening yet, the driver reports the window's own box and fails.
+wine "$winbin/tandrel-headless.exe" 'C:\TandrelE2E' </dev/null >"$work/offline.out" 2>/dev/null
+code=$?
+offline=$(tr -d '\r' < "$work/offline.out" | iconv -f GBK -t UTF-8)
+[ "$code" = 1 ] || fail "offline run exit code $code"
+[ "$(tail -n1 <<<"$offline")" = "BOX 退出 无法连接网络" ] || fail "offline run ended with '$(tail -n1 <<<"$offline")'"
+grep -q '^BOX 错误 InternetOpenUrl 错误.\\n网址:'"$setup_url"'.\\n错误' <<<"$offline" \
+  || fail "offline run: no downloader box in '$offline'"
+
+# 3. Serve it and install.
 "$root/scripts/serve-tree.sh" start "$work/www" "$port" "$work/nginx" >/dev/null \
   || { echo "FAIL: nginx did not start" >&2; exit 1; }
 TANDREL_CLIENT_EXIT_AFTER_MS=1500 wine "$winbin/tandrel-headless.exe" "${win_dir%\\}" \
@@ -76,7 +85,7 @@ iconv -f GBK -t UTF-8 "$work/headless.out" > "$work/headless.txt" 2>/dev/null ||
 [ "$code" = 0 ] || fail "tandrel-headless exit code $code: $(cat "$work/headless.txt")"
 grep '^BOX ' "$work/headless.txt" && fail "an error box was shown"
 
-# 3. The messages, with each run of progress values written as P<first>..<last>.
+# 4. The messages, with each run of progress values written as P<first>..<last>.
 outline=$(tr -d '\r' < "$work/headless.txt" | awk '
   $1 == "S" { if (run) { printf "%s ", run; run = "" } printf "S%s ", $2; next }
   $1 == "P" { if (!run) { first = $2; run = "P" $2 } else run = "P" first ".." $2 }
@@ -84,13 +93,13 @@ outline=$(tr -d '\r' < "$work/headless.txt" | awk '
 want="S2 S2 P0..100 S4 P0..100 S6 P0..100 S7 S6"
 [ "$outline" = "$want" ] || fail "messages: '$outline', want '$want'"
 
-# 4. Files, with the top folder dropped and names lower-cased; the package is gone.
+# 5. Files, with the top folder dropped and names lower-cased; the package is gone.
 cmp -s "$work/client/$exe" "$unix_dir/tandrelgame.exe" || fail "tandrelgame.exe differs"
 cmp -s "$work/client/data/Cards.bin" "$unix_dir/data/cards.bin" || fail "data/cards.bin differs"
 cmp -s "$work/client/uninstall/$uninst" "$unix_dir/uninstall/tandrele2euninst.exe" || fail "uninstaller differs"
 [ -e "$unix_dir/client.pkg" ] && fail "the package file is still there"
 
-# 5. The uninstall entry.
+# 6. The uninstall entry.
 wine reg query "$key" </dev/null 2>/dev/null | tr -d '\r' | iconv -f GBK -t UTF-8 > "$work/reg.txt" 2>/dev/null
 reg_value() { awk -v n="$1" '$1 == n { sub(/^[ \t]*[^ \t]+[ \t]+[^ \t]+[ \t]+/, ""); print; exit }' "$work/reg.txt"; }
 check_reg() {
@@ -105,7 +114,7 @@ check_reg Publisher "$publisher"
 check_reg Contact "$contact"
 check_reg DisplayIcon "\"${win_dir}uninstall\\$uninst\""
 
-# 6. The links: desktop, and the program group with the client and its uninstaller.
+# 7. The links: desktop, and the program group with the client and its uninstaller.
 check_link() {
   # A Wine start can fail now and then on a loaded machine; a missing link stays empty.
   local got="" try
@@ -121,7 +130,7 @@ check_link desktop TandrelGame "${win_dir}$exe" "${win_dir%\\}"
 check_link programs "$game\\TandrelGame" "${win_dir}$exe" "${win_dir%\\}"
 check_link programs "$game\\TandrelGame卸载" "${win_dir}uninstall\\$uninst" "${win_dir}uninstall"
 
-# 7. The uninstaller's settings.
+# 8. The uninstaller's settings.
 ini=$(tr -d '\r' < "$unix_dir/uninstall/uninstall.ini" 2>/dev/null | iconv -f GBK -t UTF-8)
 ini_value() { sed -n "s/^$1=//p" <<<"$ini"; }
 [ "$(sed -n 1p <<<"$ini")" = "[config]" ] || fail "uninstall.ini: no [config] first: '$ini'"
@@ -130,7 +139,7 @@ ini_value() { sed -n "s/^$1=//p" <<<"$ini"; }
 [ "$(ini_value shortcutname)" = "TandrelGame" ] || fail "shortcutname: '$(ini_value shortcutname)'"
 [ "$(ini_value ProductTitle)" = "$title" ] || fail "ProductTitle: '$(ini_value ProductTitle)'"
 
-# 8. The client started in the install folder.
+# 9. The client started in the install folder.
 for _ in $(seq 100); do [ -s "$unix_dir/started.txt" ] && break; sleep 0.1; done
 cwd=$(tr -d '\r' < "$unix_dir/started.txt" 2>/dev/null | sed -n 's/^cwd=//p')
 [ "$cwd" = "${win_dir%\\}" ] || fail "client started in '$cwd', want '${win_dir%\\}'"

@@ -31,12 +31,23 @@ TEST(LaunchProgramTest, FailuresExplainThemselves) {
   }
 }
 
-TEST(LaunchProgramTest, LongCommandLineIsCutToErrorText) {
-  SetupInfo setup;
-  std::string commandLine = ScratchDir("launcher") + std::string(240, 'm') + ".exe";
-  EXPECT_FALSE(setup.LaunchProgram(commandLine.c_str()));
-  EXPECT_LE(strlen(setup.errorText), 260u);
-  EXPECT_EQ(std::string(setup.errorText).rfind("找不到", 0), 0u);
+TEST(LaunchProgramTest, LongCommandLineIsCutToErrorTextOnACharacterBoundary) {
+  // Two prefixes of different parity: one of them puts the cut inside a character.
+  for (const char* prefix : {"x", "xy"}) {
+    SCOPED_TRACE(prefix);
+    SetupInfo setup;
+    std::string name = prefix;
+    for (int i = 0; i < 140; ++i) name += "泰";
+    std::string commandLine = ScratchDir("launcher") + name + ".exe";
+    EXPECT_FALSE(setup.LaunchProgram(commandLine.c_str()));
+    size_t length = strlen(setup.errorText);
+    EXPECT_GE(length, 259u);
+    EXPECT_LE(length, 260u);
+    EXPECT_EQ(std::string(setup.errorText).rfind("找不到", 0), 0u);
+    wchar_t wide[300];
+    EXPECT_NE(MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, setup.errorText, -1, wide, 300), 0)
+        << "half a character at the end";
+  }
 }
 
 TEST(LaunchProgramTest, SuccessStartsInCurrentDirAndKeepsErrorText) {
