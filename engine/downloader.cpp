@@ -18,6 +18,7 @@ constexpr DWORD kRequestFlags =
     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
 static_assert(kRequestFlags == 0x84000100, "request flags");
 constexpr char kAcceptHeader[] = "Accept: */*\r\n\r\n";
+static_assert(sizeof kAcceptHeader - 1 == 15, "header length passed with it");
 
 class InternetHandle {
  public:
@@ -172,7 +173,6 @@ int SetupInfo::DownloadFile(const char* destination, const char* address,
 
   if (stopRequested) return fail();
 
-  static_assert(kReadBlock == 65536, "read block");
   std::string buffer(kReadBlock, '\0');
   DWORD received = 0;
   for (;;) {
