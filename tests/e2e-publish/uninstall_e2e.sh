@@ -10,6 +10,8 @@ root=$1; winbin=$2; nativebin=$3; setup_url=$4; work=$5; display=$6
 port=$(sed -E -n 's#^http://[^/:]+:([0-9]+)/.*#\1#p' <<<"$setup_url")
 [ -n "$port" ] || port=80
 game=TandrelPubE2E
+# The install folder has Chinese in its name: the uninstaller reads it from a GBK ini.
+dir="TandrelPubE2E 坦德尔"
 hostile_game=TandrelHostileE2E
 uninst=TandrelPubUninst.exe
 title="Tandrel 卸载测试"
@@ -35,11 +37,11 @@ programs=$(unix_of "$(wine cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d 
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-client_pids() { pgrep -f 'TandrelPubE2E.TandrelGame\.exe' || true; }
+client_pids() { pgrep -f 'TandrelPubE2E .*TandrelGame\.exe' || true; }
 cleanup() {
   "$root/scripts/serve-tree.sh" stop "$work/nginx" || true
   for pid in $(client_pids); do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$drive_c/$game" "$drive_c/$game-outside" "$drive_c/$game.txt" "$drive_c/TandrelHostile" \
+  rm -rf "$drive_c/$dir" "$drive_c/$dir-outside" "$drive_c/$dir.txt" "$drive_c/TandrelHostile" \
          "$drive_c/TandrelGame.exe" "$desktop/TandrelGame.lnk" "$programs/$game" "$programs/$hostile_game"
   wine reg delete "$key\\$game" /f </dev/null >/dev/null 2>&1 || true
   wine reg delete "$key\\$hostile_game" /f </dev/null >/dev/null 2>&1 || true
@@ -62,22 +64,22 @@ cp "$winbin/TandrelUninstall.exe" "$work/client/uninstall/$uninst"
 "$root/scripts/serve-tree.sh" start "$work/www" "$port" "$work/nginx" >/dev/null
 
 # 2. Install. The client stays up so the uninstaller has to close it.
-TANDREL_CLIENT_EXIT_AFTER_MS=120000 wine "$winbin/tandrel-headless.exe" "C:\\$game\\" </dev/null >"$work/headless.log" 2>&1 \
+TANDREL_CLIENT_EXIT_AFTER_MS=120000 wine "$winbin/tandrel-headless.exe" "C:\\$dir\\" </dev/null >"$work/headless.log" 2>&1 \
   || { cat "$work/headless.log"; echo "FAIL: the install did not complete" >&2; exit 1; }
-for _ in $(seq 100); do [ -f "$drive_c/$game/started.txt" ] && break; sleep 0.1; done
+for _ in $(seq 100); do [ -f "$drive_c/$dir/started.txt" ] && break; sleep 0.1; done
 [ -n "$(client_pids)" ] || fail "the installed client is not running"
 [ -f "$desktop/TandrelGame.lnk" ] || fail "install made no desktop link"
 [ -d "$programs/$game" ] || fail "install made no program group"
 
-entry=$(wine reg query "$key\\$game" /v UninstallString </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p')
+entry=$(wine reg query "$key\\$game" /v UninstallString </dev/null 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p')
 [[ "$entry" =~ ^\"([^\"]+)\"\ \"([^\"]+)\"$ ]] || { echo "FAIL: unexpected UninstallString: $entry" >&2; exit 1; }
 uninstaller=${BASH_REMATCH[1]}
 ini_arg=${BASH_REMATCH[2]}
-[ "$ini_arg" = "/U:C:\\$game\\uninstall\\uninstall.ini" ] || fail "UninstallString argument: $ini_arg"
+[ "$ini_arg" = "/U:C:\\$dir\\uninstall\\uninstall.ini" ] || fail "UninstallString argument: $ini_arg"
 
-mkdir -p "$drive_c/$game-outside"
-echo keep > "$drive_c/$game-outside/keep.txt"
-echo keep > "$drive_c/$game.txt"
+mkdir -p "$drive_c/$dir-outside"
+echo keep > "$drive_c/$dir-outside/keep.txt"
+echo keep > "$drive_c/$dir.txt"
 
 # 3. Uninstall with the entry's own command line.
 set +e
@@ -85,14 +87,14 @@ wine "$uninstaller" "$ini_arg" /S </dev/null >"$work/uninstall.log" 2>&1; rc=$?
 set -e
 [ "$rc" = 0 ] || fail "uninstall exited $rc: $(cat "$work/uninstall.log")"
 # The temp copy removes the uninstaller itself once the original has ended.
-for _ in $(seq 300); do [ -e "$drive_c/$game" ] || break; sleep 0.1; done
-[ -e "$drive_c/$game" ] && fail "install folder still there: $(find "$drive_c/$game")"
+for _ in $(seq 300); do [ -e "$drive_c/$dir" ] || break; sleep 0.1; done
+[ -e "$drive_c/$dir" ] && fail "install folder still there: $(find "$drive_c/$dir")"
 [ -e "$desktop/TandrelGame.lnk" ] && fail "desktop link still there"
 [ -e "$programs/$game" ] && fail "program group still there"
 wine reg query "$key\\$game" </dev/null >/dev/null 2>&1 && fail "uninstall key still there"
 [ -n "$(client_pids)" ] && fail "the running client was not closed"
-[ -f "$drive_c/$game-outside/keep.txt" ] || fail "a folder beside the install folder was touched"
-[ -f "$drive_c/$game.txt" ] || fail "a file beside the install folder was touched"
+[ -f "$drive_c/$dir-outside/keep.txt" ] || fail "a folder beside the install folder was touched"
+[ -f "$drive_c/$dir.txt" ] || fail "a file beside the install folder was touched"
 
 # 4. Hostile uninstall.ini files: refused with exit 2, nothing removed. The program file
 # and the registry key exist, so only the folder checks stand in the way.

@@ -112,6 +112,8 @@ TEST(NormalizeFolder, GivesFullBackslashPathsWithoutTrailingSeparator) {
 TEST(IsPlainName, RejectsAnythingThatCouldClimbOrSplit) {
   EXPECT_TRUE(IsPlainName("Tandrel"));
   EXPECT_TRUE(IsPlainName("塔德尔 游戏"));
+  // In GBK these end in byte 0x5C, the backslash: a byte-wise check would split them.
+  EXPECT_TRUE(IsPlainName("嘰塡"));
   for (const char* bad : {"", ".", "..", "a\\b", "a/b", "C:", "a*", "a?", "a|b", "\"a\""})
     EXPECT_FALSE(IsPlainName(bad)) << bad;
 }
