@@ -281,7 +281,9 @@ TEST_F(InstallCommandTest, ShortcutNamesFollowTheProgramName) {
     EXPECT_EQ(ReadLink(group + c.shortcut + ".lnk").target, program);
     EXPECT_EQ(ReadLink(group + c.shortcut + "卸载.lnk").target, dir_ + "uninstall\\unins.exe");
     EXPECT_EQ(IniText(dir_ + "uninstall\\uninstall.ini", "shortcutname"), c.shortcut);
-    if (c.starts) EXPECT_TRUE(WaitForFile(dir_ + "started.txt"));
+    if (c.starts) {
+      EXPECT_TRUE(WaitForFile(dir_ + "started.txt"));
+    }
   }
 }
 
