@@ -118,9 +118,10 @@ LRESULT fgWin32Dialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       const bool changed = percent != static_cast<int>(lParam);
       percent = static_cast<int>(lParam);
       InvalidateRect(hWnd, &percentRect, TRUE);
-      PostMessageA(hProgress, PBM_SETPOS, static_cast<WPARAM>(lParam), 0);
-      // A fast download keeps the queue full of posts, and WM_PAINT only comes when it
-      // is empty: paint a new value now, or the text would stand still beside the bar.
+      // A fast download keeps the queue full of the worker's posts: a posted bar
+      // position would wait behind them, and WM_PAINT comes only once the queue is
+      // empty. Move the bar and paint a new value now, so bar and text agree.
+      SendMessageA(hProgress, PBM_SETPOS, static_cast<WPARAM>(lParam), 0);
       if (changed) UpdateWindow(hWnd);
       return 0;
     }

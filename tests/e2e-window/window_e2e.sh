@@ -4,7 +4,7 @@
 # installing and starting the client; then a second instance and an unreachable
 # server. Screenshots of each page are kept in <scratch dir>/screenshots.
 #   window_e2e.sh <source root> <windows bin dir> <native bin dir> <setup url> <scratch dir> <display>
-set -euo pipefail
+set -Eeuo pipefail
 root=$1; winbin=$2; nativebin=$3; setup_url=$4; work=$5; display=$6
 
 port=$(sed -E -n 's#^http://[^/:]+:([0-9]+)/.*#\1#p' <<<"$setup_url")
@@ -29,17 +29,23 @@ export WINEPREFIX=$(cd "$winbin/.." && pwd)/wineprefix
 "$root/scripts/wine-boot" "$WINEPREFIX" >/dev/null
 drive_c=$WINEPREFIX/drive_c
 install_dir="$drive_c/Program Files/$game"
-unix_of() { winepath -u "$1" 2>/dev/null </dev/null | tr -d '\r'; }
-desktop=$(unix_of "$(wine cmd /c echo %USERPROFILE% </dev/null 2>/dev/null | tr -d '\r')\\Desktop")
-programs=$(unix_of "$(wine cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs")
+# Wine names the profile folder after the Unix user.
+profile="$drive_c/users/$(id -un)"
+desktop="$profile/Desktop"
+# Wine links the desktop to the Unix home folder, which every prefix on this machine
+# shares; links made and removed by other tests would race with ours.
+if [ -L "$desktop" ]; then rm -f "$desktop" && mkdir -p "$desktop"; fi
+programs="$profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-setup_pids=()
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 client_pids() { pgrep -f "$game.TandrelGame\.exe" || true; }
 cleanup() {
   "$root/scripts/serve-tree.sh" stop "$work/nginx" || true
-  for pid in "${setup_pids[@]}" $(client_pids); do kill "$pid" 2>/dev/null || true; done
+  # Installers of this script that still run (not yet reaped, so the PIDs are theirs).
+  for pid in $(jobs -pr); do [ "$pid" = "$xvfb_pid" ] || kill "$pid" 2>/dev/null || true; done
+  for pid in $(client_pids); do kill "$pid" 2>/dev/null || true; done
   rm -rf "$install_dir" "$desktop/TandrelGame.lnk" "$programs/$game"
   wine reg delete "$key\\$game" /f </dev/null >/dev/null 2>&1 || true
 }
@@ -50,11 +56,10 @@ stop_all() {
 }
 trap stop_all EXIT
 
-# Runs the installer in the background; its PID goes to setup_pids and $last_pid.
+# Runs the installer in the background; its PID goes to $last_pid.
 start_setup() {
   TANDREL_CLIENT_EXIT_AFTER_MS=20000 wine "$winbin/TandrelSetup.exe" </dev/null >>"$work/setup.log" 2>&1 &
   last_pid=$!
-  setup_pids+=("$last_pid")
 }
 # Prints the id of the first shown window whose title matches, within the timeout.
 wait_window() {
@@ -82,8 +87,9 @@ wait_exit() {
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 # Screenshot of the whole screen, cropped to the window.
 shoot() {
-  local id=$1 name=$2 X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$id")"
+  local id=$1 name=$2 geometry X Y WIDTH HEIGHT SCREEN WINDOW
+  geometry=$(xdotool getwindowgeometry --shell "$id" 2>/dev/null) || return 1
+  eval "$geometry"
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$name.png" 2>/dev/null
 }
 # Pixels that differ between two screenshots.
@@ -119,6 +125,12 @@ shoot "$main" welcome-again
 
 click "$main" "${install_xy[@]}"; sleep 0.3
 shoot "$main" progress || true
+# A few more while the bar moves; the install may already be over by then.
+for n in 2 3 4; do
+  sleep 0.3
+  shown "^$main_title\$" || break
+  shoot "$main" "progress-$n" || true
+done
 [ "$(differ "$shots/welcome.png" "$shots/progress.png")" -gt 5000 ] || fail "install did not show the progress page"
 set +e; wait_exit "$setup" 90; rc=$?; set -e
 [ "$rc" = 0 ] || fail "the installer ended with $rc"
