@@ -59,13 +59,13 @@ int main(int argc, char** argv) {
   }
   if (args.finishPid != 0) return RunFinisher(args);
 
-  // Our current folder may lie inside the install folder; a folder in use cannot go.
+  UninstallConfig config;
+  Refusal refusal = LoadUninstallConfig(args.iniPath, config);
+  // Our current folder may lie inside the install folder, and a folder in use cannot
+  // go. Left only now, so that a relative /U: path meant the folder we started in.
   char temp[MAX_PATH] = {};
   DWORD t = GetTempPathA(sizeof temp, temp);
   if (t > 0 && t < sizeof temp) SetCurrentDirectoryA(temp);
-
-  UninstallConfig config;
-  Refusal refusal = LoadUninstallConfig(args.iniPath, config);
   char caption[MAX_PATH + 16];
   snprintf(caption, sizeof caption, "%s 卸载", config.gamename[0] ? config.gamename : "Tandrel");
   if (refusal != REFUSAL_NONE) {
