@@ -100,6 +100,11 @@ echo
 echo "== preparing the Wine prefix $WINEPREFIX"
 "$root/scripts/wine-boot" "$WINEPREFIX" >/dev/null
 drive_c=$WINEPREFIX/drive_c
+# Wine links the desktop to the Unix home folder, which every prefix shares: give this
+# prefix a desktop of its own, so links come and go here and nowhere else.
+for d in "$drive_c/users"/*/Desktop; do
+  if [ -L "$d" ]; then rm -f "$d" && mkdir -p "$d"; fi
+done
 win_env() { wine cmd /c echo "%$1%" </dev/null 2>/dev/null | tr -d '\r'; }
 unix_of() { winepath -u "$1" </dev/null 2>/dev/null | tr -d '\r'; }
 

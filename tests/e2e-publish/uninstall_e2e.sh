@@ -30,6 +30,11 @@ export WINEPREFIX=$(cd "$winbin/.." && pwd)/wineprefix
 . "$root/scripts/wine-env.sh"
 "$root/scripts/wine-boot" "$WINEPREFIX" >/dev/null
 drive_c=$WINEPREFIX/drive_c
+# Wine links the desktop to the Unix home folder, which every prefix shares: give this
+# prefix a desktop of its own, so links come and go here and nowhere else.
+for d in "$drive_c/users"/*/Desktop; do
+  if [ -L "$d" ]; then rm -f "$d" && mkdir -p "$d"; fi
+done
 # Wine's own paths for the shell folders of this prefix.
 unix_of() { winepath -u "$1" 2>/dev/null </dev/null | tr -d '\r'; }
 desktop=$(unix_of "$(wine cmd /c echo %USERPROFILE% </dev/null 2>/dev/null | tr -d '\r')\\Desktop")
