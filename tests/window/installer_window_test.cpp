@@ -251,6 +251,9 @@ TEST_F(InstallerWindowTest, InstallStartsTheWorkerOnTheChosenDirectory) {
   EXPECT_EQ(window->status, STATUS_INSTALLING);
   EXPECT_EQ(window->statusText, kStatusText[STATUS_INSTALLING]);
   EXPECT_TRUE(Boxes().empty());
+  SetCurrentDirectoryA(temp);  // the worker made the install directory current
+  RemoveDirectoryA((folder + "\\Tandrel").c_str());
+  RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(InstallerWindowTest, DefaultDirRestoresPathButNotFreeSpace) {
@@ -445,6 +448,38 @@ TEST_F(InstallerWindowTest, DestructionForgetsTheWindow) {
   // Unregistered, the window gets the plain handling: WM_DESTROY still ends the loop.
   DestroyWindow(main);
   EXPECT_TRUE(PumpMessages());
+}
+
+TEST(ComposeInstallDirTest, GameFolderIsAddedOnceAndOnlyWhenItFits) {
+  // A folder that needs the name: its length (with separator) + 7 + 1 must stay below 259.
+  const std::string fits = "D:\\" + std::string(246, 'f') + "\\";     // 250 + 7 + 1 = 258
+  const std::string tooLong = "D:\\" + std::string(247, 'f') + "\\";  // 251 + 7 + 1 = 259
+  // A folder that already ends with the name: its length with separator must stay below 259.
+  const std::string named = "D:\\" + std::string(247, 'f') + "Tandrel";         // 258 with "\\"
+  const std::string namedTooLong = "D:\\" + std::string(248, 'f') + "Tandrel";  // 259 with "\\"
+  struct Case {
+    std::string candidate;
+    bool composed;
+    std::string result;
+  } cases[] = {
+      {"D:\\Games", true, "D:\\Games\\Tandrel\\"},
+      {"D:\\Games\\", true, "D:\\Games\\Tandrel\\"},
+      {"D:\\Games\\Tandrel", true, "D:\\Games\\Tandrel\\"},
+      {"D:\\Games\\Tandrel/", true, "D:\\Games\\Tandrel/"},
+      {"D:\\MyTandrel", true, "D:\\MyTandrel\\"},
+      {"D:/Games", true, "D:/Games\\Tandrel\\"},
+      {fits, true, fits + "Tandrel\\"},
+      {tooLong, false, ""},
+      {named, true, named + "\\"},
+      {namedTooLong, false, ""},
+      {"", false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.candidate.size());
+    char installDir[260] = "unchanged";
+    EXPECT_EQ(ComposeInstallDir(c.candidate.c_str(), "Tandrel", installDir), c.composed);
+    EXPECT_EQ(std::string(installDir), c.composed ? c.result : "unchanged");
+  }
 }
 
 TEST(WindowRegistryTest, LookupRegisterUnregisterAndFree) {

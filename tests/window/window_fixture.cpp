@@ -44,6 +44,8 @@ void InstallerWindowTest::Close() {
   // The worker borrows setup; it must be done before the object goes.
   if (window->setup.workerThread) WaitForSingleObject(window->setup.workerThread, 30000);
   HWND main = window->hWnd;
+  // The downloaded setup configuration is kept by design; the tests clean up after themselves.
+  if (!window->setup.configPath.empty()) DeleteFileA(window->setup.configPath.c_str());
   window.reset();
   if (main) DestroyWindow(main);
   PumpMessages();
