@@ -53,7 +53,8 @@ if wine reg query "$key" </dev/null >/dev/null 2>&1; then echo "   still there: 
 desktop=$(winepath -u "$(wine cmd /c echo %USERPROFILE% </dev/null 2>/dev/null | tr -d '\r')\\Desktop" </dev/null 2>/dev/null | tr -d '\r')
 programs=$(winepath -u "$(wine cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs" </dev/null 2>/dev/null | tr -d '\r')
 for path in "$desktop/TandrelGame.lnk" "$programs/$game"; do
-  if [ -e "$path" ]; then echo "   still there: $path"; left=1; else echo "   removed: $path"; fi
+  shown=$(winepath -w "$path" </dev/null 2>/dev/null | tr -d '\r')
+  if [ -e "$path" ]; then echo "   still there: $shown"; left=1; else echo "   removed: $shown"; fi
 done
 [ "$left" = 0 ] || die "the uninstall left something behind"
 echo "uninstalled"

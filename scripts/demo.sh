@@ -159,7 +159,8 @@ install_dir=$(unix_of "$install_win")
 desktop=$(unix_of "$(win_env USERPROFILE)\\Desktop")
 programs=$(unix_of "$(win_env APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs")
 echo
-[ -f "$install_dir/$exe" ] || die "nothing was installed into $install_win"
+# The installer lower-cases the names it unpacks.
+[ -n "$(find "$install_dir" -maxdepth 1 -iname "$exe" 2>/dev/null)" ] || die "nothing was installed into $install_win"
 echo "== installed into $install_win"
 (cd "$install_dir" && find . -type f | LC_ALL=C sort | while read -r f; do
   rel=${f#./}; printf "   file  %s  (%s bytes)\n" "${rel//\//\\}" "$(stat -c %s "$f")"
@@ -169,7 +170,7 @@ for link in "$desktop/${exe%.*}.lnk" "$programs/$game"/*.lnk; do
   [ -f "$link" ] && echo "   link  $(winepath -w "$link" </dev/null 2>/dev/null | tr -d '\r')"
 done
 echo "== uninstall entry $key"
-wine reg query "$key" </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ *\([A-Za-z]*\) *\(REG_[A-Z_]*\) *\(.*\)/   \1 = \3/p'
+wine reg query "$key" </dev/null 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' | sed -n 's/^ *\([A-Za-z]*\) *\(REG_[A-Z_]*\) *\(.*\)/   \1 = \3/p'
 if [ -f "$install_dir/started.txt" ]; then
   echo "== the client was started"
   iconv -f GBK -t UTF-8 "$install_dir/started.txt" 2>/dev/null | tr -d '\r' | sed 's/^/   /'
