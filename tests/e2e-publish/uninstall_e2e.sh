@@ -126,8 +126,12 @@ folder without the program|C:\TandrelHostile\|TandrelGame
 CASES
 set +e
 wine "$winbin/TandrelUninstall.exe" "/U:C:\\TandrelHostile\\missing.ini" /S </dev/null >/dev/null 2>&1; rc=$?
+# A relative /U: path means the folder the uninstaller was started in: the ini is
+# found, and the refusal is about the folder it names.
+reason=$(cd "$drive_c/TandrelHostile" && wine "$winbin/TandrelUninstall.exe" "/U:uninstall\\uninstall.ini" /S </dev/null 2>&1 | iconv -f GBK -t UTF-8)
 set -e
 [ "$rc" = 2 ] || fail "missing ini: exit $rc, wanted 2"
+[[ "$reason" == *找不到游戏程序* ]] || fail "a relative ini path was not read: $reason"
 [ -f "$drive_c/TandrelGame.exe" ] || fail "a file in the drive root was removed"
 [ -f "$drive_c/windows/notepad.exe" ] || fail "the Windows folder was touched"
 [ -f "$drive_c/TandrelHostile/data.txt" ] || fail "a folder without the program was emptied"
