@@ -37,7 +37,7 @@ void PlatformOpenAddress(const char* address) {
   ShellExecuteA(nullptr, nullptr, address, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-struct ButtonSpec {
+struct ButtonPlace {
   CWINButton fgWin32Dialog::*button;
   int id;
   int x, y;
@@ -154,38 +154,38 @@ LRESULT fgWin32Dialog::OnTimer(UINT_PTR timerId) {
 }
 
 bool fgWin32Dialog::OnCreate() {
-  static const ButtonSpec kButtons[] = {
+  static const ButtonPlace kButtons[] = {
       {&fgWin32Dialog::btnClose, IDC_CLOSE, 419, 16, 156, false},
       {&fgWin32Dialog::btnMinimize, IDC_MINIMIZE, 392, 16, 163, false},
       {&fgWin32Dialog::btnInstall, IDC_INSTALL, 163, 209, 164, true},
       {&fgWin32Dialog::btnLicence, IDC_LICENCE, 126, 289, 158, true},
       {&fgWin32Dialog::btnCustom, IDC_CUSTOM, 358, 289, 161, true},
   };
-  static const ButtonSpec kDirectoryButtons[] = {
+  static const ButtonPlace kDirectoryButtons[] = {
       {&fgWin32Dialog::btnBrowse, IDC_BROWSE, 378, 94, 169, true},
       {&fgWin32Dialog::btnDefaultDir, IDC_DEFAULT_DIR, 295, 128, 162, true},
       {&fgWin32Dialog::btnBack, IDC_BACK, 393, 289, 159, true},
   };
-  static const ButtonSpec kCancelButton = {&fgWin32Dialog::btnCancelInstall, IDC_CANCEL_INSTALL, 384,
+  static const ButtonPlace kCancelButton = {&fgWin32Dialog::btnCancelInstall, IDC_CANCEL_INSTALL, 384,
                                            289, 160, true};
-  auto makeButton = [this](const ButtonSpec& spec) {
-    HWND window = CreateWindowExA(0, "button", "", WS_CHILD | WS_VISIBLE, spec.x, spec.y, 37, 31, hWnd,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), hInstance,
+  auto makeButton = [this](const ButtonPlace& place) {
+    HWND window = CreateWindowExA(0, "button", "", WS_CHILD | WS_VISIBLE, place.x, place.y, 37, 31, hWnd,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)), hInstance,
                                   nullptr);
-    CWINButton& button = this->*spec.button;
+    CWINButton& button = this->*place.button;
     button.Attach(window);
-    button.SetImage(hInstance, spec.png);
-    if (spec.hand) button.handCursor = true;
+    button.SetImage(hInstance, place.png);
+    if (place.hand) button.handCursor = true;
   };
 
   // Controls in creation order: buttons of the welcome page, the check box, the
   // directory page, the path field, the cancel link and the progress bar.
-  for (const ButtonSpec& spec : kButtons) makeButton(spec);
+  for (const ButtonPlace& place : kButtons) makeButton(place);
   hAgreeCheck = CreateWindowExA(0, "button", "", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 24, 289, 13, 13,
                                 hWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_AGREE)),
                                 hInstance, nullptr);
   CheckDlgButton(hWnd, IDC_AGREE, BST_CHECKED);
-  for (const ButtonSpec& spec : kDirectoryButtons) makeButton(spec);
+  for (const ButtonPlace& place : kDirectoryButtons) makeButton(place);
 
   // Auto-scrolling keeps a long path on its one visible line.
   hPathEdit = CreateWindowExA(0, "edit", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL, 106,
@@ -235,13 +235,13 @@ bool fgWin32Dialog::OnCreate() {
   std::memcpy(installDir, defaultDir, sizeof(installDir));
   SetWindowTextA(hPathEdit, defaultDir);
 
-  struct SkinSpec {
+  struct SkinPicture {
     WORD png;
     CImage* image;
   };
-  const SkinSpec skins[] = {{154, &imgBackground}, {155, &imgWelcome}, {166, &imgSlides[0]},
+  const SkinPicture skins[] = {{154, &imgBackground}, {155, &imgWelcome}, {166, &imgSlides[0]},
                             {167, &imgSlides[1]}, {168, &imgSlides[2]}};
-  for (const SkinSpec& skin : skins) {
+  for (const SkinPicture& skin : skins) {
     if (HRSRC resource = FindResourceA(hInstance, MAKEINTRESOURCEA(skin.png), "PNG"))
       LoadPngResource(hInstance, *skin.image, resource);
   }
