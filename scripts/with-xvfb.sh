@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs a command with a private Xvfb display, so that a Windows program under Wine can
-# create real top-level windows: with-display.sh <command> [args...]
+# create real top-level windows: scripts/with-xvfb.sh <command> [args...]
 set -u
 state=$(mktemp -d)
-Xvfb -displayfd 3 -nolisten tcp -screen 0 800x600x24 3>"$state/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$state/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -rf "$state"' EXIT
 for _ in $(seq 100); do
