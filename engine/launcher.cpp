@@ -4,7 +4,15 @@
 #include "engine/setup_info.h"
 
 bool SetupInfo::LaunchProgram(const char* commandLine) {
-  UINT result = WinExec(commandLine, SW_SHOW);
+  // A path with a blank is quoted: unquoted, the system would first try to run
+  // "C:\Program.exe" or "D:\My.exe", which anyone who can write there controls.
+  char quoted[520] = {};
+  const char* run = commandLine;
+  if (commandLine[0] != '"' && strchr(commandLine, ' ') != nullptr &&
+      FormatText(quoted, sizeof quoted, "\"%s\"", commandLine)) {
+    run = quoted;
+  }
+  UINT result = WinExec(run, SW_SHOW);
   if (result > 31) return true;
 
   char reason[261] = {};

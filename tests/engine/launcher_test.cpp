@@ -68,4 +68,22 @@ TEST(LaunchProgramTest, SuccessStartsInCurrentDirAndKeepsErrorText) {
   EXPECT_EQ(startedIn + "\\", dir);
 }
 
+TEST(LaunchProgramTest, PathWithBlankStartsThatProgramNotAShorterPrefix) {
+  // Unquoted, "<dir>a b\client.exe" would first resolve to the decoy "<dir>a.exe".
+  std::string dir = ScratchDir("launcher-blank");
+  ASSERT_TRUE(WriteFileBytes(dir + "a.exe", "decoy, not a program\r\n"));
+  CreateDirectoryA((dir + "a b").c_str(), nullptr);
+  std::string program = dir + "a b\\client.exe";
+  ASSERT_TRUE(WriteFileBytes(program, TestClientBytes()));
+  SetupInfo setup;
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(sizeof previous, previous);
+  SetCurrentDirectoryA(dir.c_str());
+  bool started = setup.LaunchProgram(program.c_str());
+  SetCurrentDirectoryA(previous);
+  EXPECT_TRUE(started) << setup.errorText;
+  for (int i = 0; i < 200 && !FileExists(dir + "started.txt"); ++i) Sleep(50);
+  EXPECT_TRUE(FileExists(dir + "started.txt"));
+}
+
 }  // namespace
