@@ -78,6 +78,9 @@ cp "$winbin/$uninst" "$work/client/uninstall/"
   --licence "http://127.0.0.1:$port/licence.html" --uninst "$uninst" \
   --publisher "Tandrel 游戏" --contact "客服邮箱 support@tandrel.example" --version demo
 cp "$root/docs/licence.html" "$work/www/licence.html"
+echo
+echo "== the package, as the installer will unpack it"
+"$nativebin/tandrel-pack" list "$work"/www/update/*.pkg | sed 's/^/   /'
 
 # 2. The update server.
 echo
