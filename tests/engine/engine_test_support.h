@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/setup_info.h"
-#include "tests/engine/test_server.h"
+#include "tests/support/test_server.h"
 
 // The one server of the test program, on the port of kSetupConfigUrl.
 TestServer& Server();

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-SetupServer& Server() {
-  static SetupServer server;
+TestServer& Server() {
+  static TestServer server;
   static const bool started = server.Start(PortOfUrl(kSetupConfigUrl));
   EXPECT_TRUE(started) << "cannot listen on the port of " << kSetupConfigUrl;
   return server;

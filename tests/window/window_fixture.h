@@ -8,11 +8,12 @@
 #include <set>
 #include <string>
 
+#include "tests/support/test_server.h"
 #include "tests/window/window_test_support.h"
 #include "window/installer_window.h"
 
 // The one server of the test program, on the port of kSetupConfigUrl.
-SetupServer& Server();
+TestServer& Server();
 std::string ServerUrl(const std::string& path);
 
 // A setup configuration with this game name (and size in MB), pointing at an update

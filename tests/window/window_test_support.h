@@ -1,38 +1,12 @@
-// Shared pieces of the window's tests: a small HTTP server for the setup
-// configuration, a paint target whose pixels can be read back, recorded boxes and
-// a message pump.
+// Shared pieces of the window's tests: a paint target whose pixels can be read back,
+// recorded boxes and a message pump.
 #pragma once
 
-#include <winsock2.h>
 #include <windows.h>
 
 #include <functional>
-#include <map>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
-
-// Serves fixed bodies by path on 127.0.0.1 from one thread; unknown paths get 404.
-class SetupServer {
- public:
-  ~SetupServer() { Stop(); }
-  bool Start(unsigned short port);
-  void Stop();
-  void Serve(const std::string& path, const std::string& body);
-
- private:
-  void AcceptLoop();
-  void Answer(SOCKET client);
-
-  SOCKET listener_ = INVALID_SOCKET;
-  std::thread thread_;
-  std::mutex mutex_;
-  std::map<std::string, std::string> bodies_;
-};
-
-// The port of an http://host:port/ address, 80 when it names none.
-unsigned short PortOfUrl(const char* url);
 
 // A 32-bit top-down DIB in its own memory DC, filled with one colour.
 class Canvas {

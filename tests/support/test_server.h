@@ -1,4 +1,4 @@
-// A tiny HTTP server on 127.0.0.1 for the engine's tests: serves fixed replies and
+// A tiny HTTP server on 127.0.0.1 for the Windows tests: serves fixed replies and
 // injects the faults a real server or network can produce.
 #pragma once
 
@@ -34,6 +34,8 @@ class TestServer {
   std::string Url(const std::string& path) const;
 
   void Serve(const std::string& path, const Reply& reply);
+  // A plain 200 reply with this body.
+  void Serve(const std::string& path, const std::string& body);
   void Clear();
   // Raw request heads (request line and headers), in arrival order.
   std::vector<std::string> Requests();

@@ -1,4 +1,4 @@
-#include "tests/engine/test_server.h"
+#include "tests/support/test_server.h"
 
 #include <cstdio>
 #include <cstring>
@@ -66,6 +66,12 @@ std::string TestServer::Url(const std::string& path) const {
 void TestServer::Serve(const std::string& path, const Reply& reply) {
   std::lock_guard<std::mutex> lock(mutex_);
   replies_[path] = reply;
+}
+
+void TestServer::Serve(const std::string& path, const std::string& body) {
+  Reply reply;
+  reply.body = body;
+  Serve(path, reply);
 }
 
 void TestServer::Clear() {
