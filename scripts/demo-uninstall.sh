@@ -19,7 +19,7 @@ die() { echo "demo-uninstall: $*" >&2; exit 1; }
 [ -f "$work/wineprefix/system.reg" ] || die "no demo prefix in $work; run 'make demo' first"
 export WINEPREFIX=$(cd "$work/wineprefix" && pwd)
 . "$root/scripts/wine-env.sh"
-"$root/scripts/wine-boot" "$WINEPREFIX" >/dev/null
+tandrel_wine_boot
 trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
 
 entry=$(wine reg query "$key" /v UninstallString </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p')
@@ -30,7 +30,7 @@ uninstaller=${BASH_REMATCH[1]}
 argument=${BASH_REMATCH[2]}
 install_win=${argument#/U:}
 install_win=${install_win%uninstall\\uninstall.ini}
-install_dir=$(winepath -u "$install_win" </dev/null 2>/dev/null | tr -d '\r')
+install_dir=$(tandrel_unix_path "$install_win")
 
 silent=(/S)
 [ -n "${DISPLAY:-}" ] && silent=()
@@ -50,8 +50,7 @@ for _ in $(seq 100); do [ -e "$install_dir" ] || break; sleep 0.1; done
 left=0
 if [ -e "$install_dir" ]; then echo "   still there: $install_win"; left=1; else echo "   removed: $install_win"; fi
 if wine reg query "$key" </dev/null >/dev/null 2>&1; then echo "   still there: $key"; left=1; else echo "   removed: $key"; fi
-desktop=$(winepath -u "$(wine cmd /c echo %USERPROFILE% </dev/null 2>/dev/null | tr -d '\r')\\Desktop" </dev/null 2>/dev/null | tr -d '\r')
-programs=$(winepath -u "$(wine cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs" </dev/null 2>/dev/null | tr -d '\r')
+tandrel_shell_folders
 for path in "$desktop/TandrelGame.lnk" "$programs/$game"; do
   shown=$(winepath -w "$path" </dev/null 2>/dev/null | tr -d '\r')
   if [ -e "$path" ]; then echo "   still there: $shown"; left=1; else echo "   removed: $shown"; fi

@@ -88,28 +88,19 @@ echo "== serving $work/www"
 "$root/scripts/serve-tree.sh" start "$work/www" "$port" "$work/nginx"
 
 # 3. A display, then Wine.
+export WINEPREFIX=$work/wineprefix
+. "$root/scripts/wine-env.sh"
 if [ "$headless" = 1 ]; then
-  [ -e "/tmp/.X${display#:}-lock" ] && die "display $display is in use; pass --display"
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=$display
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+  tandrel_start_xvfb "$display" || die "no X display; pass another --display"
   # The client closes itself after its screenshot.
   export TANDREL_CLIENT_EXIT_AFTER_MS=6000
 fi
-export WINEPREFIX=$work/wineprefix
-. "$root/scripts/wine-env.sh"
 echo
 echo "== preparing the Wine prefix $WINEPREFIX"
-"$root/scripts/wine-boot" "$WINEPREFIX" >/dev/null
+tandrel_wine_boot
 drive_c=$WINEPREFIX/drive_c
-# Wine links the desktop to the Unix home folder, which every prefix shares: give this
-# prefix a desktop of its own, so links come and go here and nowhere else.
-for d in "$drive_c/users"/*/Desktop; do
-  if [ -L "$d" ]; then rm -f "$d" && mkdir -p "$d"; fi
-done
-win_env() { wine cmd /c echo "%$1%" </dev/null 2>/dev/null | tr -d '\r'; }
-unix_of() { winepath -u "$1" </dev/null 2>/dev/null | tr -d '\r'; }
+win_env() { tandrel_win_env "$1"; }
+unix_of() { tandrel_unix_path "$1"; }
 
 wait_window() {  # name, seconds -> id of the mapped window of that title
   local i id WIDTH HEIGHT X Y WINDOW SCREEN
@@ -159,8 +150,7 @@ fi
 # 5. What is where.
 install_win="$(win_env ProgramFiles)\\$game\\"
 install_dir=$(unix_of "$install_win")
-desktop=$(unix_of "$(win_env USERPROFILE)\\Desktop")
-programs=$(unix_of "$(win_env APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs")
+tandrel_shell_folders
 echo
 # The installer lower-cases the names it unpacks.
 [ -n "$(find "$install_dir" -maxdepth 1 -iname "$exe" 2>/dev/null)" ] || die "nothing was installed into $install_win"

@@ -6,9 +6,6 @@
 set -uo pipefail
 root=$1; winbin=$2; nativebin=$3; setup_url=$4; work=$5
 
-port=$(sed -E -n 's#^http://[^/:]+:([0-9]+)/.*#\1#p' <<<"$setup_url")
-[ -n "$port" ] || port=80
-base="http://127.0.0.1:$port"
 game=TandrelHeadlessE2E
 exe=TandrelGame.exe
 uninst=TandrelE2EUninst.exe
@@ -20,13 +17,14 @@ key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$game"
 
 export WINEPREFIX=$(cd "$winbin/.." && pwd)/wineprefix
 . "$root/scripts/wine-env.sh"
-"$root/scripts/wine-boot" "$WINEPREFIX" >/dev/null
+tandrel_wine_boot
+port=$(tandrel_port_of_url "$setup_url")
+base="http://127.0.0.1:$port"
 drive_c=$WINEPREFIX/drive_c
 unix_dir=$drive_c/TandrelE2E
-unix_of() { winepath -u "$1" 2>/dev/null </dev/null | tr -d '\r'; }
-win_env() { wine cmd /c echo "%$1%" </dev/null 2>/dev/null | tr -d '\r'; }
-desktop=$(unix_of "$(win_env USERPROFILE)\\Desktop")
-programs=$(unix_of "$(win_env APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs")
+unix_of() { tandrel_unix_path "$1"; }
+win_env() { tandrel_win_env "$1"; }
+tandrel_shell_folders
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }

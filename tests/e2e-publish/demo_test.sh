@@ -5,8 +5,8 @@
 #   demo_test.sh <source root> <windows bin dir> <native bin dir> <setup url> <scratch dir> <display>
 set -euo pipefail
 root=$1; winbin=$2; nativebin=$3; setup_url=$4; work=$5; display=$6
-port=$(sed -E -n 's#^http://[^/:]+:([0-9]+)/.*#\1#p' <<<"$setup_url")
-[ -n "$port" ] || port=80
+. "$root/scripts/wine-env.sh"
+port=$(tandrel_port_of_url "$setup_url")
 mkdir -p "$work"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }

@@ -7,8 +7,6 @@
 set -euo pipefail
 root=$1; winbin=$2; nativebin=$3; setup_url=$4; work=$5; display=$6
 
-port=$(sed -E -n 's#^http://[^/:]+:([0-9]+)/.*#\1#p' <<<"$setup_url")
-[ -n "$port" ] || port=80
 game=TandrelPubE2E
 # The install folder has Chinese in its name: the uninstaller reads it from a GBK ini.
 dir="TandrelPubE2E 坦德尔"
@@ -18,27 +16,16 @@ title="Tandrel 卸载测试"
 key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
 
 # Wine creates windows (the headless driver's own, the client's) only with a display.
-xvfb_pid=""
-if [ -e "/tmp/.X${display#:}-lock" ]; then echo "FAIL: display $display is taken" >&2; exit 1; fi
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-
 export WINEPREFIX=$(cd "$winbin/.." && pwd)/wineprefix
 . "$root/scripts/wine-env.sh"
-"$root/scripts/wine-boot" "$WINEPREFIX" >/dev/null
+port=$(tandrel_port_of_url "$setup_url")
+xvfb_pid=""
+trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+tandrel_start_xvfb "$display" || { echo "FAIL: no X display" >&2; exit 1; }
+tandrel_wine_boot
 drive_c=$WINEPREFIX/drive_c
-# Wine links the desktop to the Unix home folder, which every prefix shares: give this
-# prefix a desktop of its own, so links come and go here and nowhere else.
-for d in "$drive_c/users"/*/Desktop; do
-  if [ -L "$d" ]; then rm -f "$d" && mkdir -p "$d"; fi
-done
-# Wine's own paths for the shell folders of this prefix.
-unix_of() { winepath -u "$1" 2>/dev/null </dev/null | tr -d '\r'; }
-desktop=$(unix_of "$(wine cmd /c echo %USERPROFILE% </dev/null 2>/dev/null | tr -d '\r')\\Desktop")
-programs=$(unix_of "$(wine cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs")
+unix_of() { tandrel_unix_path "$1"; }
+tandrel_shell_folders
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }

@@ -7,8 +7,6 @@
 set -Eeuo pipefail
 root=$1; winbin=$2; nativebin=$3; setup_url=$4; work=$5; display=$6
 
-port=$(sed -E -n 's#^http://[^/:]+:([0-9]+)/.*#\1#p' <<<"$setup_url")
-[ -n "$port" ] || port=80
 game=TandrelWinE2E
 uninst=TandrelWinUninst.exe
 main_title="Tandrel在线安装"
@@ -18,24 +16,16 @@ shots=$work/screenshots
 # Places on the window of the buttons we press (centres of their skins).
 custom_xy=(393 295); back_xy=(411 295); install_xy=(229 236); close_xy=(430 27)
 
-if [ -e "/tmp/.X${display#:}-lock" ]; then echo "FAIL: display $display is taken" >&2; exit 1; fi
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-
 export WINEPREFIX=$(cd "$winbin/.." && pwd)/wineprefix
 . "$root/scripts/wine-env.sh"
-"$root/scripts/wine-boot" "$WINEPREFIX" >/dev/null
+port=$(tandrel_port_of_url "$setup_url")
+xvfb_pid=""
+trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+tandrel_start_xvfb "$display" || { echo "FAIL: no X display" >&2; exit 1; }
+tandrel_wine_boot
 drive_c=$WINEPREFIX/drive_c
 install_dir="$drive_c/Program Files/$game"
-# Wine names the profile folder after the Unix user.
-profile="$drive_c/users/$(id -un)"
-desktop="$profile/Desktop"
-# Wine links the desktop to the Unix home folder, which every prefix on this machine
-# shares; links made and removed by other tests would race with ours.
-if [ -L "$desktop" ]; then rm -f "$desktop" && mkdir -p "$desktop"; fi
-programs="$profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+tandrel_shell_folders
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
