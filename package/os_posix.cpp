@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <string>
 
+#include "package/text_encoding_posix.h"
+
 namespace package_os {
 namespace {
 
@@ -16,18 +18,8 @@ Hooks g_hooks;
 
 // GBK bytes to UTF-8; bytes that are not GBK are kept as they are.
 std::string GbkToUtf8(const std::string& in) {
-  iconv_t cd = iconv_open("UTF-8", "GBK");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return in;
-  std::string out(in.size() * 3 + 1, '\0');
-  char* src = const_cast<char*>(in.data());
-  size_t srcLeft = in.size();
-  char* dst = &out[0];
-  size_t dstLeft = out.size();
-  size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  if (rc == static_cast<size_t>(-1)) return in;
-  out.resize(out.size() - dstLeft);
-  return out;
+  std::string out;
+  return ConvertEncoding("UTF-8", "GBK", in, out) ? out : in;
 }
 
 std::string Native(const char* path) {
@@ -115,3 +107,19 @@ void SetAttributes(const char* path, uint32_t attributes) {
 FILE* OpenForWrite(const char* path) { return std::fopen(Native(path).c_str(), "wb"); }
 
 }  // namespace package_os
+
+bool ConvertEncoding(const char* to, const char* from, const std::string& in, std::string& out) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  std::string buffer(in.size() * 4 + 4, '\0');
+  char* src = const_cast<char*>(in.data());
+  size_t srcLeft = in.size();
+  char* dst = &buffer[0];
+  size_t dstLeft = buffer.size();
+  size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+  iconv_close(cd);
+  if (rc == static_cast<size_t>(-1) || srcLeft != 0) return false;
+  buffer.resize(buffer.size() - dstLeft);
+  out = buffer;
+  return true;
+}
